@@ -10,7 +10,7 @@ int32_t TicksUntil(uint32_t due, uint32_t now)
 }
 }  // namespace
 
-TimerQueue::TimerQueue(const Clock& clock) : clock_(clock) {}
+TimerQueue::TimerQueue(const Clock& clock) : clock_(&clock) {}
 
 TimerQueue::TimerId TimerQueue::Create()
 {
@@ -38,7 +38,7 @@ bool TimerQueue::Set(TimerId timer, uint32_t delayMs, Routine routine, void* con
     }
     Slot& slot = slots_[timer];
     slot.armed = true;
-    slot.due = clock_.Now() + delayMs;
+    slot.due = clock_->Now() + delayMs;
     slot.routine = routine;
     slot.context = context;
     return true;
@@ -78,7 +78,7 @@ int TimerQueue::RunDue()
 {
     int ran = 0;
     for (;;) {
-        const uint32_t now = clock_.Now();
+        const uint32_t now = clock_->Now();
         int earliest = -1;
         for (size_t i = 0; i < slots_.size(); ++i) {
             const Slot& slot = slots_[i];
@@ -101,7 +101,7 @@ int TimerQueue::RunDue()
 
 int64_t TimerQueue::MsUntilNextDue() const
 {
-    const uint32_t now = clock_.Now();
+    const uint32_t now = clock_->Now();
     int64_t best = -1;
     for (const Slot& slot : slots_) {
         if (!slot.armed) {

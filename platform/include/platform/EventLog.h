@@ -10,11 +10,16 @@ namespace platform {
 
 enum class EventLogType { Information, Warning, Error };
 
-// One entry from `source`: its insertion strings joined by " : " make the
-// message; `data` is the entry's binary data. False when the log could not be
-// reached.
+// One entry from `source` (the ident): the message of FormatEventLogMessage at
+// the priority of its type (information LOG_INFO, warning LOG_WARNING, error
+// LOG_ERR). False when the log could not be reached. Safe from several threads.
 bool WriteEventLogEntry(const std::string& source, EventLogType type, uint16_t category,
                         uint32_t eventId, const std::vector<std::string>& strings,
                         const void* data, size_t size);
+
+// The insertion strings joined by " : ", then the binary data (at most its first
+// kMaxLoggedDataBytes bytes) in hex: "Nopex : QXZAQLNK [50 52 4f ...]".
+constexpr size_t kMaxLoggedDataBytes = 256;
+std::string FormatEventLogMessage(const std::vector<std::string>& strings, const void* data, size_t size);
 
 }  // namespace platform

@@ -12,7 +12,10 @@ namespace platform {
 // False when the file could not be opened or written.
 bool AppendToFile(const std::string& path, const void* data, size_t size);
 
-// A file held open for appending, one write per call; reopened when the path changes.
+// A file held open for appending, one write per call; reopened when the path
+// changes or no longer names the file held open (renamed or deleted by a log
+// rotation, perhaps in another process), so that every line lands in the file
+// the path names at that moment. Not thread-safe: guard it with a lock.
 class AppendFile {
 public:
     AppendFile() = default;
@@ -24,8 +27,12 @@ public:
     void Close();
 
 private:
+    bool StillAtPath() const;
+
     std::string path_;
     intptr_t handle_ = -1;
+    uint64_t device_ = 0;
+    uint64_t inode_ = 0;
 };
 
 }  // namespace platform

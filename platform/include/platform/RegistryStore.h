@@ -11,7 +11,8 @@
 // at $QXZAQ_REGISTRY (default /etc/qxzaq16/qxzaq16.reg). Key and value names
 // compare without regard to case, as on Windows. Writers lock the file and
 // replace it atomically, so readers never see half a file. A missing file or
-// key is "not found" (2).
+// key is "not found" (2). Every operation reads the file again, so processes
+// see each other's changes at once. Thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +41,18 @@ constexpr uint32_t kAccessDenied = 5;            // ERROR_ACCESS_DENIED (also: k
 constexpr uint32_t kInvalidHandle = 6;           // ERROR_INVALID_HANDLE
 constexpr uint32_t kInvalidParameter = 87;       // ERROR_INVALID_PARAMETER
 constexpr uint32_t kMoreData = 234;              // ERROR_MORE_DATA
+// Failures of the registry file itself.
+constexpr uint32_t kPathNotFound = 3;            // ERROR_PATH_NOT_FOUND (its directory cannot be made)
+constexpr uint32_t kLockViolation = 33;          // ERROR_LOCK_VIOLATION (another writer held the lock too long)
+constexpr uint32_t kDiskFull = 112;              // ERROR_DISK_FULL
+constexpr uint32_t kBadDatabase = 1009;          // ERROR_BADDB (the file is too large to be a registry)
+constexpr uint32_t kIoFailed = 1016;             // ERROR_REGISTRY_IO_FAILED
+constexpr uint32_t kKeyDeleted = 1018;           // ERROR_KEY_DELETED (the handle's key was deleted)
 
+// Handles carry the access they were opened with, checked as Windows does:
+// reading values needs query access (in kAccessRead), writing and deleting
+// values set access (in kAccessWrite), creating a key below a handle
+// create-subkey access; the predefined root has every right.
 uint32_t OpenKey(Key parent, const std::string& subKey, uint32_t access, Key& out);
 // Opens the key, creating it (and any missing keys above it) when absent.
 uint32_t CreateKey(Key parent, const std::string& subKey, uint32_t access, Key& out);
@@ -51,6 +63,8 @@ uint32_t DeleteKey(Key parent, const std::string& subKey);
 // includes its terminating zero byte.
 uint32_t QueryValue(Key key, const std::string& name, uint32_t* type, void* data, uint32_t* size);
 uint32_t SetValue(Key key, const std::string& name, uint32_t type, const void* data, uint32_t size);
+// RegDeleteValue.
+uint32_t DeleteValue(Key key, const std::string& name);
 uint32_t FlushKey(Key key);
 uint32_t CloseKey(Key key);
 

@@ -40,7 +40,9 @@ public:
     bool IsArmed(TimerId timer) const;
     size_t ArmedCount() const;
 
-    const Clock& clock() const { return clock_; }
+    const Clock& clock() const { return *clock_; }
+    // Takes its time from another clock from now on (tests hand in a fake one).
+    void SetClock(const Clock& clock) { clock_ = &clock; }
 
 private:
     struct Slot {
@@ -52,7 +54,7 @@ private:
     };
     bool Valid(TimerId timer) const;
 
-    const Clock& clock_;
+    const Clock* clock_;
     std::vector<Slot> slots_;
 };
 

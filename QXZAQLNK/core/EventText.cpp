@@ -1,0 +1,90 @@
+#include "core/EventText.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/EventNames.h"
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Format(const char* format, ...)
+{
+    char text[200] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+const char* AudioPathName(uint32_t path)
+{
+    static const char* const kPaths[] = {"", "Handset", "Handsfree", "Handset Receiver", "Speaker Monitor"};
+    return path < std::size(kPaths) ? kPaths[path] : "";
+}
+
+bool InRange(uint32_t code, uint32_t first, uint32_t last)
+{
+    return code >= first && code <= last;
+}
+
+}  // namespace
+
+std::string EventText(const ZAQ16_EVENT& e)
+{
+    // The tick, board and channel print as the signed numbers they always did.
+    const int tick = static_cast<int>(e.timeStamp);
+    const int board = static_cast<int>(e.board);
+    const int channel = static_cast<int>(e.channel);
+    const uint32_t code = e.eventCode;
+    const char* name = EventName(code);
+
+    switch (code) {
+    case QXEVT_LIGHT_ON:
+    case QXEVT_LIGHT_OFF:
+    case QXEVT_LIGHT_FLASHING:
+    case QXEVT_LIGHT_FASTFLASHING:
+        if (e.param & (QXEVT_LAMP_GREEN | QXEVT_LAMP_RED)) {
+            return Format("(%d) Board %d, Channel %d %s(%s %d)", tick, board, channel, name,
+                          (e.param & QXEVT_LAMP_GREEN) ? "GREEN" : "RED", static_cast<int>(e.param & 0xFF));
+        }
+        return Format("(%d) Board %d, Channel %d %s(%d)", tick, board, channel, name,
+                      static_cast<int>(e.param & 0xFF));
+    case QXEVT_ONHOOK:
+    case QXEVT_OFFHOOK:
+    case QXEVT_STARTSTOP_ON:
+    case QXEVT_STARTSTOP_OFF:
+        return Format("(%d) Board %d, Channel %d %s ", tick, board, channel, name);
+    case QXEVT_DIGIT_PRESSED:
+        return Format("(%d) Board %d, Channel %d QXEVT_DIGIT(%c) ", tick, board, channel, static_cast<char>(e.param));
+    case QXEVT_DIGIT_RELEASED:
+        return Format("(%d) Board %d, Channel %d QXEVT_DIGIT_RELEASED(%c) ", tick, board, channel,
+                      static_cast<char>(e.param));
+    case QXEVT_MESSAGE_CHANGE:
+    case QXEVT_DOWNLOAD_STATUS:
+        return Format("(%d) Board %d, Channel %d %s (%d)", tick, board, channel, name, static_cast<int>(e.param));
+    case QXEVT_FINISHED_PLAY:
+        return Format("(%d) Board %d QXEVT_FINISHED_PLAY ", tick, board);
+    case QXEVT_FUNCTION_BUTTON_PRESSED:
+    case QXEVT_FUNCTION_BUTTON_RELEASED:
+    case QXEVT_LINE_BUTTON_PRESSED:
+        return Format("(%d) Board %d Channel %d %s(0x%04x)", tick, board, channel, name, e.param);
+    case QXEVT_HOLD_BUTTON_PRESSED:
+    case QXEVT_HOLD_BUTTON_RELEASED:
+        return Format("(%d) Board %d, Channel %d %s(%d) ", tick, board, channel, name, static_cast<int>(e.param));
+    case QXEVT_AUDIO_ON:
+    case QXEVT_AUDIO_OFF:
+        return Format("(%d) Board %d, Channel %d %s(%s)", tick, board, channel, name, AudioPathName(e.param));
+    default:
+        break;
+    }
+    if (InRange(code, QXEVT_RELEASE_BUTTON_PRESSED, QXEVT_LIGHT_QUICKFLASH)) {
+        return Format("(%d) Board %d, Channel %d %s(%d)", tick, board, channel, name, static_cast<int>(e.param));
+    }
+    if (InRange(code, QXEVT_DISPLAY_CLOCK, QXEVT_CONNECTED)) {
+        return Format("(%d) Board %d, Channel %d %s(0x%04x)", tick, board, channel, name, e.param);
+    }
+    return Format("(%d) Board %d, Channel %d EVENT %x NOT KNOWN(0x%04x)", tick, board, channel, code, e.param);
+}

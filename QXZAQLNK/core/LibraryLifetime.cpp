@@ -1,0 +1,70 @@
+#include "core/LibraryLifetime.h"
+
+#include <string>
+
+#include "common/Registry.h"
+#include "core/EventDelivery.h"
+#include "core/LinkState.h"
+#include "core/SystemEventLog.h"
+#include "core/Trace.h"
+
+namespace {
+
+constexpr char kAttachText[] = "PROCESS ATTACH";
+constexpr char kDetachText[] = "PROCESS DETACH";
+
+void ReadTraceSettings()
+{
+    TraceWriter& trace = LibraryTrace();
+    trace.SetLevel(TraceWriter::kDefaultLevel);
+    trace.SetPath("");
+    CRegistry registry(trace);
+    CRegistry::HKEY key = 0;
+    if (!registry.openProviderKey(platform::registry::kAccessAll, &key)) {
+        Trace(TRACE_FATAL, "QXZAQStartLink()", "CRegistry::openProviderKey failed");
+        return;
+    }
+    uint32_t level = TraceWriter::kDefaultLevel;
+    if (registry.getDwordValue(key, CRegistry::kTraceLevelValue, &level)) {
+        trace.SetLevel(static_cast<int32_t>(level));
+    }
+    std::string directory;
+    registry.getStringValue(key, CRegistry::kTracePathValue, &directory);
+    TraceWriter::RotateLog(directory.empty() ? "/" : directory, "qxzaqlnk");
+    trace.SetPath(directory + "/qxzaqlnk.log");
+    registry.closeKey(key);
+}
+
+}  // namespace
+
+void LibraryAttach()
+{
+    LinkState& link = Link();
+    StopPorts(TakeAllBoards());
+    DestroyEventQueue();
+    ReadTraceSettings();
+    link.eventCallback = nullptr;
+    link.linkStarted = false;
+    ReportInfo("QXZAQLNK", sizeof kAttachText, kAttachText);
+}
+
+void LibraryDetach()
+{
+    LinkState& link = Link();
+    StopPorts(TakeAllBoards());
+    std::vector<PortRef> playbackPorts;
+    {
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        for (PortRef& port : link.virtualPorts) {
+            if (port) {
+                playbackPorts.push_back(std::move(port));
+            }
+        }
+        link.playbackBoards = 0;
+    }
+    StopPorts(std::move(playbackPorts));
+    DestroyEventQueue();
+    link.eventCallback = nullptr;
+    link.linkStarted = false;
+    ReportInfo("QXZAQLNK", sizeof kDetachText, kDetachText);
+}

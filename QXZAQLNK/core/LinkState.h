@@ -1,0 +1,50 @@
+// The link's state, one per process: the board table of started ports, the
+// playback ports, the application's callback and the event-update switch.
+//
+// A port found in a table stays alive for as long as its finder holds the
+// reference, even when QXZAQStopLink or QXZAQRestart takes it out of the table
+// meanwhile; the tables themselves change only under the board-table lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "qxzaqlnk.h"
+
+class ZAQ16PORT;
+
+using PortRef = std::shared_ptr<ZAQ16PORT>;
+
+struct LinkState {
+    std::mutex tableLock;                           // the board-table lock
+    PortRef boards[ZAQ16_MAX_BOARDS];
+    std::atomic<uint32_t> boardCount{0};
+    PortRef virtualPorts[ZAQ16_MAX_BOARDS];
+    std::atomic<int32_t> playbackBoards{0};
+    std::atomic<QXZAQEventCallback> eventCallback{nullptr};
+    std::atomic<uint8_t> eventUpdates{1};
+    bool linkStarted = false;                       // QXZAQStartLink ran and QXZAQStopLink has not
+};
+
+LinkState& Link();
+
+// The port of a valid board (below boardCount, port present); null otherwise.
+PortRef BoardPort(uint32_t board);
+// The port that serves `channel` for the read-back entries: the playback port
+// while a playback runs, the board's port otherwise; null when there is none.
+PortRef ChannelPort(uint32_t channel);
+// The board of a system channel: (channel - 1) / 16 in unsigned arithmetic, so
+// channel 0 maps to no board.
+uint32_t BoardOfChannel(uint32_t channel);
+
+// Takes every started port out of the table (boardCount becomes 0).
+std::vector<PortRef> TakeAllBoards();
+// Puts `port` into board slot `board` (null clears it).
+void SetBoardPort(uint32_t board, PortRef port);
+
+// Stops the reader threads of `ports` (all stop requests first, then the waits)
+// and lets go of them.
+void StopPorts(std::vector<PortRef> ports);

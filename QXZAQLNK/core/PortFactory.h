@@ -1,0 +1,15 @@
+// The port class of each PBX type: a decoder, the ISDN monitor, or a plain
+// unit port that reads and records packets without decoding them.
+#pragma once
+
+#include <cstdint>
+
+#include "core/LinkState.h"
+
+enum class PortUse {
+    Real,      // a unit on a COM port
+    Virtual,   // a playback port, without a COM port
+};
+
+// The port for `pbxType`, or null when the type has no port class for that use.
+PortRef CreatePort(uint32_t pbxType, PortUse use, const char* device, uint32_t start_channel);

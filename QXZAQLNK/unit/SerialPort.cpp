@@ -1,0 +1,187 @@
+#include "unit/SerialPort.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/Trace.h"
+#include "unit/CommSettings.h"
+
+namespace {
+
+// Driver queue sizes of the original port; the Linux tty has its own.
+constexpr uint32_t kReadIntervalMs = 100;
+constexpr uint32_t kReadTotalMultiplierMs = 50;
+constexpr uint32_t kReadTotalConstantMs = 250;
+constexpr uint32_t kWriteTotalMultiplierMs = 50;
+constexpr uint32_t kPortLockWaitMs = 3000;
+
+}  // namespace
+
+CSerialPort::CSerialPort(const char* name)
+{
+    if (name == nullptr) {
+        return;
+    }
+    if (std::strlen(name) >= kPortNameSize) {
+        Trace(TRACE_ERROR, "CSerialPort", "Port name too long: %s\n", name);
+        return;
+    }
+    std::snprintf(portName, sizeof portName, "%s", name);
+    Open(kLineSettings);
+}
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+uint32_t CSerialPort::Open(const char* settings)
+{
+    openStep = 0;
+    uint32_t error = 0;
+    handle = platform::OpenSerialDevice(portName, error);
+    if (!handle) {
+        return isOpen;
+    }
+    if (ShowError(handle == nullptr, "OpenComm") != 0) {
+        return isOpen;
+    }
+    openStep = 1;
+
+    dcb = platform::LineSettings{};
+    if (ShowError(BuildLineSettings(settings != nullptr ? settings : "", dcb) ? 0 : 1, "BuildCommDCB") != 0) {
+        return isOpen;
+    }
+    openStep = 2;
+
+    if (ShowError(handle->Configure(dcb) ? 0 : 1, "SetCommState") != 0) {
+        return isOpen;
+    }
+    openStep = 3;
+
+    platform::SerialTimeouts timeouts = handle->GetTimeouts();
+    timeouts.readInterval = kReadIntervalMs;
+    timeouts.readTotalMultiplier = kReadTotalMultiplierMs;
+    timeouts.readTotalConstant = kReadTotalConstantMs;
+    timeouts.writeTotalMultiplier = kWriteTotalMultiplierMs;
+    handle->SetTimeouts(timeouts);
+    openStep = 4;
+
+    isOpen = 1;
+    handle->Purge(true, true);
+    return isOpen;
+}
+
+uint32_t CSerialPort::Close()
+{
+    // A device opened half way is released too.
+    const bool hadHandle = handle != nullptr;
+    {
+        std::lock_guard<std::mutex> guard(readMutex);
+        handle.reset();
+    }
+    const uint32_t wasOpen = isOpen;
+    isOpen = 0;
+    return wasOpen != 0 && hadHandle ? 1 : 0;
+}
+
+bool CSerialPort::LockPort()
+{
+    return platform::AcquireWithin(portLock, kPortLockWaitMs);
+}
+
+void CSerialPort::UnlockPort()
+{
+    portLock.release();
+}
+
+uint32_t CSerialPort::OutString(const void* buffer, uint32_t size, uint32_t count)
+{
+    if (isOpen == 0) {
+        return 0;
+    }
+    if (!LockPort()) {
+        return 0;
+    }
+    const platform::IoResult result = handle->Write(buffer, static_cast<size_t>(size) * count);
+    UnlockPort();
+    if (result.error != 0) {
+        ShowError(1, "OutString");
+        return 0;
+    }
+    return static_cast<uint32_t>(result.bytes);
+}
+
+uint32_t CSerialPort::InString(void* buffer, uint32_t size, uint32_t count)
+{
+    return InStringWithin(buffer, size, count, -1);
+}
+
+uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count, int64_t capMs)
+{
+    if (isOpen == 0) {
+        return 0;
+    }
+    platform::IoResult result;
+    {
+        std::lock_guard<std::mutex> guard(readMutex);
+        if (!handle) {
+            return 0;
+        }
+        result = handle->Read(buffer, static_cast<size_t>(size) * count, capMs);
+    }
+    lastReadFailed = result.error != 0;
+    if (result.error != 0) {
+        // A vanished device fails every read: say so once, until the latch is cleared.
+        if (errorReported == 0) {
+            Trace(TRACE_ERROR, "ShowError", "0x%x\n", result.error);
+        }
+        ShowError(1, "OutString");
+        return 0;
+    }
+    return static_cast<uint32_t>(result.bytes);
+}
+
+uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
+{
+    const bool cleared = handle != nullptr && handle->ClearError();
+    if (failed == 0 && !cleared) {
+        errorReported = 0;
+        return 0;
+    }
+    if (cleared) {
+        handle->Purge(true, false);
+        return 0;
+    }
+    if (errorReported != 0) {
+        return 1;
+    }
+    std::snprintf(errorText, sizeof errorText, "%s %s Error %u Get Error %d", where, portName, failed, cleared ? 1 : 0);
+    Trace(TRACE_ERROR, "ShowError", "%s\n", errorText);
+    errorReported = 1;
+    return 1;
+}
+
+void CSerialPort::PurgeInput()
+{
+    if (isOpen != 0) {
+        std::lock_guard<std::mutex> guard(readMutex);
+        handle->Purge(true, false);
+    }
+}
+
+void CSerialPort::InterruptRead()
+{
+    // The device is only replaced while no read runs, so no lock is needed to reach it here.
+    if (handle) {
+        handle->Interrupt();
+    }
+}
+
+void CSerialPort::AttachDevice(std::unique_ptr<platform::SerialDevice> device)
+{
+    std::lock_guard<std::mutex> guard(readMutex);
+    handle = std::move(device);
+    isOpen = handle ? 1 : 0;
+    openStep = isOpen ? 4 : 0;
+}

@@ -1,0 +1,62 @@
+// CSerialPort: the COM port through which one monitoring unit is attached.
+// Opened once by the constructor with fixed line settings and time-outs; bytes
+// move with bounded calls; communication failures become one trace line.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/SerialDevice.h"
+#include "platform/Sync.h"
+
+class CSerialPort {
+public:
+    static constexpr const char* kLineSettings = "baud=115200 parity=N data=8 stop=1";
+    static constexpr size_t kPortNameSize = 20;
+
+    // With a name, opens the port; with null nothing is opened (a playback port).
+    explicit CSerialPort(const char* name);
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    virtual uint32_t Open(const char* settings);
+    virtual uint32_t Close();
+    // Writes size x count bytes; returns the number written, 0 on failure.
+    virtual uint32_t OutString(const void* buffer, uint32_t size, uint32_t count);
+    // Reads up to size x count bytes under the read time-outs; returns the
+    // number read (0 on an idle line and on failure).
+    virtual uint32_t InString(void* buffer, uint32_t size, uint32_t count);
+    virtual uint32_t ShowError(uint32_t failed, const char* where);
+
+    // InString whose total wait is also cut to `capMs` (when >= 0): the reader
+    // thread never sleeps past its next timer.
+    uint32_t InStringWithin(void* buffer, uint32_t size, uint32_t count, int64_t capMs);
+    void PurgeInput();
+    // Wakes a read in progress (the reader is being stopped).
+    void InterruptRead();
+
+    bool IsOpen() const { return isOpen != 0; }
+    // True when the last read failed (the device is gone), as opposed to an idle line.
+    bool LastReadFailed() const { return lastReadFailed; }
+
+    // Replaces the device (tests hand in an in-memory one) and treats the port as open.
+    void AttachDevice(std::unique_ptr<platform::SerialDevice> device);
+
+protected:
+    bool LockPort();
+    void UnlockPort();
+
+    platform::Lock portLock{1};       // serialises writers
+    std::mutex readMutex;             // serialises readers (only the reader thread reads)
+    platform::LineSettings dcb;
+    std::unique_ptr<platform::SerialDevice> handle;
+    char portName[kPortNameSize] = {};
+    char errorText[128] = {};
+    std::atomic<uint32_t> errorReported{0};
+    uint32_t openStep = 0;
+    uint32_t isOpen = 0;
+    std::atomic<bool> lastReadFailed{false};
+};

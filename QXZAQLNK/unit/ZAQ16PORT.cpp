@@ -1,0 +1,525 @@
+#include "unit/ZAQ16PORT.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/Trace.h"
+#include "platform/Clock.h"
+#include "unit/UnitAnswerParser.h"
+
+namespace {
+
+constexpr uint32_t kQueryPolls = 40;
+constexpr uint32_t kQueryPollMs = 20;
+constexpr uint32_t kVersionChecks = 19;
+constexpr uint32_t kVersionCheckMs = 40;
+constexpr uint32_t kErrorScreenPolls = 40;
+constexpr uint32_t kErrorScreenPollMs = 50;
+constexpr uint32_t kFurtherPacketReads = 26;
+// A reader whose device has gone waits this long between attempts instead of spinning.
+constexpr uint32_t kFailedReadBackoffMs = 300;
+constexpr uint8_t kCarriageReturn = 13;
+constexpr uint8_t kLineFeed = 10;
+
+}  // namespace
+
+ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel)
+    : CLive(portName), CSerialPort(portName), eventSink(&LibraryEventSink())
+{
+    Trace(TRACE_INFO, "ZAQ16PORT", "CREATING port");
+    start_channel = startChannel;
+    InitialisePhoneStatus();
+}
+
+ZAQ16PORT::~ZAQ16PORT() = default;
+
+void ZAQ16PORT::InitialisePhoneStatus()
+{
+    for (ZAQ16_PHONE_STATUS& status : phoneStatus) {
+        status = ZAQ16_PHONE_STATUS{};
+        status.ringState = QXEVT_RING_OFF;
+        status.handsetAudio = QXEVT_AUDIO_OFF;
+        status.speakerMonitorAudio = QXEVT_AUDIO_OFF;
+        status.handsfreeAudio = QXEVT_AUDIO_OFF;
+        status.handsetReceiverAudio = QXEVT_AUDIO_OFF;
+    }
+}
+
+void ZAQ16PORT::WakeForStop()
+{
+    InterruptRead();
+    stopSignal.Set();
+}
+
+void ZAQ16PORT::WaitForStopWithin(uint32_t milliseconds)
+{
+    const int64_t nextTimer = timers.MsUntilNextDue();
+    if (nextTimer >= 0 && nextTimer < milliseconds) {
+        milliseconds = static_cast<uint32_t>(nextTimer);
+    }
+    if (!StopRequested()) {
+        stopSignal.Wait(milliseconds);
+    }
+}
+
+void ZAQ16PORT::ResetLine()
+{
+    std::memset(lineBuffer, 0, sizeof lineBuffer);
+    lineLength = 0;
+}
+
+// ---------------------------------------------------------------- reader thread
+
+void ZAQ16PORT::Main()
+{
+    ResetLine();
+    if (StopRequested()) {
+        Trace(TRACE_INFO, "Main", "Exiting Thread");
+        return;
+    }
+    while (Step()) {
+    }
+}
+
+bool ZAQ16PORT::Step()
+{
+    uint8_t byte = 0;
+    const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
+    if (got == 1) {
+        if (byte == kPacketStart) {
+            HandlePacket();
+        } else {
+            TakeTextByte(byte);
+        }
+    } else if (LastReadFailed()) {
+        WaitForStopWithin(kFailedReadBackoffMs);
+    }
+    // The timers' routines run here, on this thread, between bytes and packets.
+    timers.RunDue();
+    if (StopRequested()) {
+        Trace(TRACE_INFO, "Main", "Exiting Thread");
+        return false;
+    }
+    return true;
+}
+
+void ZAQ16PORT::TakeTextByte(uint8_t byte)
+{
+    lineBuffer[lineLength] = static_cast<char>(byte);
+    if (lineLength >= kLineBufferSize) {
+        Trace(TRACE_ERROR, "ZAQ16PORT::Main", "Overrun of buffer!! Reset board %d\n", static_cast<int>(Board() + 1));
+        ResetLine();
+    } else {
+        ++lineLength;
+    }
+    if (byte != kCarriageReturn) {
+        return;
+    }
+    uint8_t next = 0;
+    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) != 1) {
+        return;
+    }
+    if (next == kLineFeed) {
+        HandleCommand(1);
+    } else {
+        // Not a line end: the byte is kept in place and the next one replaces it.
+        lineBuffer[lineLength] = static_cast<char>(next);
+    }
+}
+
+void ZAQ16PORT::HandleCommand(int clear)
+{
+    const LineOutcome outcome = ParseUnitLine(std::string_view(lineBuffer, lineLength), answers);
+    switch (outcome.kind) {
+    case LineOutcome::Kind::CommandAnswer:
+        commandResult = outcome.commandResult;
+        commandEvent.Set();
+        break;
+    case LineOutcome::Kind::StartStop:
+        PostStartStop(outcome.channel, outcome.startStopOn);
+        break;
+    case LineOutcome::Kind::None:
+        break;
+    }
+    answerEvent.Set();
+    if (clear != 0) {
+        ResetLine();
+    }
+}
+
+void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
+{
+    ZAQ16_EVENT event{};
+    event.eventCode = on ? QXEVT_STARTSTOP_ON : QXEVT_STARTSTOP_OFF;
+    event.board = Board();
+    event.channel = channel;
+    PostEvent(event);
+}
+
+uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+{
+    uint32_t got = InString(into, 1, count);
+    for (uint32_t further = 0; got < count; ++further) {
+        if (further == kFurtherPacketReads || StopRequested() || LastReadFailed()) {
+            return got;
+        }
+        platform::SleepMs(1);
+        const uint32_t before = got;
+        got += InString(into + got, 1, count - got);
+        if (got < count) {
+            Trace(TRACE_ERROR, "HandlePacket", shortFormat, static_cast<int>(traceChannel), static_cast<int>(before));
+        }
+    }
+    return got;
+}
+
+bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
+{
+    if (ReadPacketBytes(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+        return false;
+    }
+    // A channel of 16 or more means the stream is out of step: look for the
+    // start marker inside the header before giving the packet up.
+    while (header[0] >= kChannels) {
+        Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, start ch %d\n", header[0],
+              static_cast<int>(start_channel));
+        if (header[1] == kPacketStart) {
+            Trace(TRACE_ERROR, "HandlePacket", "restart from cType");
+            header[0] = header[2];
+            if (ReadPacketBytes(header + 1, 2, "channel %d::Read fails %d\n", start_channel + header[0]) < 2) {
+                return false;
+            }
+        } else if (header[2] == kPacketStart) {
+            if (ReadPacketBytes(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+uint8_t ZAQ16PORT::HandlePacket()
+{
+    currentEvent = ZAQ16_EVENT{};
+    currentEvent.board = Board();
+
+    uint8_t header[3] = {};
+    if (!ReadPacketHeader(header)) {
+        return 0;
+    }
+    currentChannel = header[0];
+    packetType = header[1];
+    packetLength = header[2];
+
+    std::memset(packetData, 0, sizeof packetData);
+    const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
+    const uint32_t got = ReadPacketBytes(packetData, dataCount, "data for %d::Read fails %d\n", AbsoluteChannel());
+    if (got < dataCount) {
+        Trace(TRACE_ERROR, "HandlePacket", "data for %d::Read fails %d not enough data\n",
+              static_cast<int>(AbsoluteChannel()), static_cast<int>(got));
+        return 0;
+    }
+    uint8_t sum = 0;
+    for (uint32_t i = 0; i < dataCount; ++i) {
+        sum = static_cast<uint8_t>(sum + packetData[i]);
+    }
+    if (sum != 0) {
+        Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", currentChannel,
+              static_cast<int>(AbsoluteChannel()));
+        return 0;
+    }
+    return packetType;
+}
+
+// ---------------------------------------------------------------- display and status
+
+uint32_t ZAQ16PORT::GetMessage(uint32_t channel, char* buffer, uint32_t size)
+{
+    Trace(TRACE_TRACE, "GetMessage", "channel = %d start_channel = %d", static_cast<int>(channel),
+          static_cast<int>(start_channel));
+    const uint32_t local = channel - start_channel;
+    if (local >= kChannels || buffer == nullptr) {
+        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_INVALID_PARAM");
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    if (!LockDisplay()) {
+        return ZAQ16_RET_NOT_READY;
+    }
+    const DisplayRecord& record = displayRecords[local];
+    const uint32_t offset = record.offset;
+    Trace(TRACE_TRACE, "GetMessage", "offset = %d", static_cast<int>(offset));
+    std::memcpy(buffer, record.text, std::min({size, offset, DisplayRecord::kTextSize}));
+    UnlockDisplay();
+    if (size >= offset) {
+        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_SUCCESS");
+        return ZAQ16_RET_SUCCESS;
+    }
+    Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_TRUNCATED");
+    return ZAQ16_RET_TRUNCATED;
+}
+
+uint32_t ZAQ16PORT::GetPBXDateTime(int32_t[9])
+{
+    return ZAQ16_RET_NOT_READY;
+}
+
+uint32_t ZAQ16PORT::GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out)
+{
+    const uint32_t local = channel - start_channel;
+    if (local >= kChannels) {
+        return ZAQ16_RET_BAD_CHANNEL;
+    }
+    if (!LockStatus()) {
+        return ZAQ16_RET_NOT_READY;
+    }
+    *out = phoneStatus[local];
+    UnlockStatus();
+    return ZAQ16_RET_SUCCESS;
+}
+
+// ---------------------------------------------------------------- commands
+
+uint32_t ZAQ16PORT::SendCmd(const char* text)
+{
+    return SendCmdBytes(text, std::strlen(text));
+}
+
+uint32_t ZAQ16PORT::SendCmdBytes(const void* bytes, size_t length)
+{
+    char line[kCommandBufferSize];
+    if (length + 1 >= sizeof line) {
+        Trace(TRACE_ERROR, "SendCmd", "Command too long (%u bytes)\n", static_cast<unsigned>(length));
+        return 0;
+    }
+    std::memcpy(line, bytes, length);
+    line[length] = static_cast<char>(kCarriageReturn);
+    line[length + 1] = '\0';
+    Trace(TRACE_DEBUG, "SendCmd", "%.*s\n", static_cast<int>(length), static_cast<const char*>(bytes));
+    return OutString(line, 1, static_cast<uint32_t>(length + 1));
+}
+
+uint32_t ZAQ16PORT::SetOption(const char* text)
+{
+    return SetOptionBytes(text, std::strlen(text), text);
+}
+
+uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char* traceText)
+{
+    if (length + 1 >= kCommandBufferSize) {
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    // Armed before sending, so that an answer parsed before the wait still counts.
+    commandEvent.Reset();
+    commandResult = ZAQ16_RET_PENDING;
+    if (SendCmdBytes(bytes, length) == 0) {
+        return ZAQ16_RET_NOT_READY;
+    }
+    const bool restart = std::strstr(traceText, "RESTART") != nullptr;
+    if (!commandEvent.Wait(restart ? kRestartWaitMs : kCommandWaitMs)) {
+        return ZAQ16_RET_TIMEOUT;
+    }
+    Trace(TRACE_TRACE, "SetOption", "%s RETURNED\n", traceText);
+    return commandResult;
+}
+
+uint32_t ZAQ16PORT::WaitForAnswer(const std::function<bool()>& answered, uint32_t totalMs, uint32_t pollMs)
+{
+    const uint32_t start = platform::TickCount();
+    for (;;) {
+        const uint32_t elapsed = platform::TickCount() - start;
+        if (answered() || elapsed >= totalMs) {
+            return elapsed;
+        }
+        answerEvent.Wait(std::min(pollMs, totalMs - elapsed));
+    }
+}
+
+int32_t ZAQ16PORT::QueryValue(std::atomic<int32_t>& member, const char* text)
+{
+    member = -1;
+    answerEvent.Reset();
+    SendCmd(text);
+    WaitForAnswer([&member] { return member != -1; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
+    return member;
+}
+
+char ZAQ16PORT::QueryText(char* member, const char* text)
+{
+    auto first = [this, member] {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        return member[0];
+    };
+    {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        member[0] = '\0';
+    }
+    answerEvent.Reset();
+    SendCmd(text);
+    WaitForAnswer([&first] { return first() != '\0'; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
+    return first();
+}
+
+uint32_t ZAQ16PORT::Restart()
+{
+    return SetOption("RESTART");
+}
+
+uint32_t ZAQ16PORT::SetOptionValue(UnitOption option, int32_t value)
+{
+    const OptionCommand& command = OptionCommandOf(option);
+    answers.*command.member = -1;
+    const auto line = FormatSetCommand(option, value);
+    if (!line) {
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    const uint32_t result = SetOption(line->c_str());
+    if (result == ZAQ16_RET_SUCCESS) {
+        answers.*command.member = value;
+    }
+    return result;
+}
+
+int32_t ZAQ16PORT::GetOptionValue(UnitOption option)
+{
+    const OptionCommand& command = OptionCommandOf(option);
+    return QueryValue(answers.*command.member, command.query);
+}
+
+uint32_t ZAQ16PORT::SetPBXLevel(int32_t level)
+{
+    if (level < 0 || level > 255) {
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    answers.pbxLevel = -1;
+    // The level travels as one raw byte, which may be 0 or 13: sent by length.
+    static const char kWord[] = "PBXLEVELSET";
+    char command[sizeof kWord] = {};
+    std::memcpy(command, kWord, sizeof kWord - 1);
+    command[sizeof kWord - 1] = static_cast<char>(level);
+    char traceText[32];
+    std::snprintf(traceText, sizeof traceText, "PBXLEVELSET(%d)", level);
+    return SetOptionBytes(command, sizeof command, traceText);
+}
+
+int32_t ZAQ16PORT::GetPBXLevel()
+{
+    return QueryValue(answers.pbxLevel, "PBXLEVELGET");
+}
+
+uint32_t ZAQ16PORT::SetLightMask(int mask, const char* text)
+{
+    if ((mask != 0 && mask != 1) || text == nullptr || std::strlen(text) >= UnitAnswers::kLightMaskSize) {
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    char* kept = mask == 0 ? answers.lightMask0 : answers.lightMask1;
+    {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        std::memset(kept, 0, UnitAnswers::kLightMaskSize);
+    }
+    const std::string command = std::string(mask == 0 ? "SET LIGHTMASK0=" : "SET LIGHTMASK1=") + text;
+    const uint32_t result = SetOption(command.c_str());
+    if (result == ZAQ16_RET_SUCCESS) {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        std::memcpy(kept, text, std::strlen(text) + 1);
+    }
+    return result;
+}
+
+char ZAQ16PORT::GetLightMask(int mask, char* out)
+{
+    if ((mask != 0 && mask != 1) || out == nullptr) {
+        return 0;
+    }
+    char* kept = mask == 0 ? answers.lightMask0 : answers.lightMask1;
+    const char first = QueryText(kept, mask == 0 ? "SET LIGHTMASK0" : "SET LIGHTMASK1");
+    if (first != 0) {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        std::memcpy(out, kept, std::strlen(kept) + 1);
+    }
+    return first;
+}
+
+int32_t ZAQ16PORT::GetPBXType()
+{
+    const int32_t type = QueryValue(answers.pbxType, "SET PBX");
+    Trace(TRACE_INFO, "PBXType", "PBXType = %d\n", type);
+    return type;
+}
+
+int ZAQ16PORT::GetBoardInfo()
+{
+    answers.firmwareMajor = 0;
+    answers.firmwareMinor = 0;
+    answers.firmwareBuild = 0;
+    answerEvent.Reset();
+    SendCmd("DISPLAY VERSIONS");
+    WaitForAnswer([this] { return answers.firmwareMajor != 0; }, (kVersionChecks - 1) * kVersionCheckMs,
+                  kVersionCheckMs);
+    return answers.firmwareMajor != 0 ? 1 : 0;
+}
+
+uint32_t ZAQ16PORT::GetSerialNumber(uint32_t* serial)
+{
+    const int32_t value = QueryValue(answers.serialNumber, "DISPLAY SERIAL");
+    if (serial != nullptr) {
+        *serial = static_cast<uint32_t>(value);
+    }
+    return value == -1 ? ZAQ16_RET_NOT_READY : ZAQ16_RET_SUCCESS;
+}
+
+int32_t ZAQ16PORT::GetDChannelStatus()
+{
+    return QueryValue(answers.dchannelStatus, "GETDCHANNELSTATUS");
+}
+
+uint32_t ZAQ16PORT::GetPhoneLevels(uint8_t* levels)
+{
+    QueryValue(answers.levelsReady, "DISPLAY LEVELS");
+    if (answers.levelsReady != 1) {
+        return ZAQ16_RET_TIMEOUT;
+    }
+    std::lock_guard<std::mutex> guard(answers.textMutex);
+    std::memcpy(levels, answers.phoneLevels, kChannels);
+    return ZAQ16_RET_SUCCESS;
+}
+
+uint32_t ZAQ16PORT::CheckErrors(uint8_t* out)
+{
+    {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        std::memset(answers.errorTables, 0, sizeof answers.errorTables);
+    }
+    answers.errorsDone = -1;
+    const bool clearMode = out == nullptr;
+    QueryValue(answers.errorsReceived, "ERRCHECK");
+    if (answers.errorsReceived == -1) {
+        Trace(TRACE_ERROR, "CheckErrors", "TIME OUT");
+        return ZAQ16_RET_TIMEOUT;
+    }
+    if (out != nullptr) {
+        std::lock_guard<std::mutex> guard(answers.textMutex);
+        std::memcpy(out, answers.errorTables, sizeof answers.errorTables);
+    }
+    constexpr uint32_t kScreenWaitMs = kErrorScreenPolls * kErrorScreenPollMs;
+    auto answered = [](std::atomic<int32_t>& member) { return [&member] { return member != -1; }; };
+    WaitForAnswer(answered(answers.errorsDone), kScreenWaitMs, kErrorScreenPollMs);
+    if (clearMode) {
+        Trace(TRACE_INFO, "HandleCommand", "Clearing Errors");
+        answers.errorsDone = -1;
+        answers.errorsReceived = -1;
+        OutString("C", 1, 1);
+        const uint32_t used = WaitForAnswer(answered(answers.errorsReceived), kScreenWaitMs, kErrorScreenPollMs);
+        Trace(TRACE_INFO, "HandleCommand", "Continuing after clearing errors");
+        OutString("X", 1, 1);
+        if (used < kScreenWaitMs) {
+            WaitForAnswer(answered(answers.errorsDone), kScreenWaitMs - used, kErrorScreenPollMs);
+        }
+    } else {
+        Trace(TRACE_INFO, "HandleCommand", "Continuing after getting errors");
+        OutString("X", 1, 1);
+    }
+    return ZAQ16_RET_SUCCESS;
+}

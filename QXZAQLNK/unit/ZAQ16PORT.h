@@ -1,0 +1,154 @@
+// ZAQ16PORT: one monitoring unit as the library sees it: sixteen consecutive
+// channels from start_channel, a COM port (or none, for playback and tests), a
+// reader thread that separates the unit's byte stream into text lines (the
+// answers of the command protocol) and D-channel packets (handed to the
+// virtual HandlePacket that each PBX decoder replaces), the command operations
+// that application threads call, and the per-channel display and phone state.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/EventSink.h"
+#include "platform/Sync.h"
+#include "platform/TimerQueue.h"
+#include "qxzaqlnk.h"
+#include "unit/DisplayRecord.h"
+#include "unit/Live.h"
+#include "unit/OptionCommands.h"
+#include "unit/SerialPort.h"
+#include "unit/UnitAnswers.h"
+
+class ZAQ16PORT : public CLive, public CSerialPort {
+public:
+    static constexpr uint32_t kChannels = 16;
+    static constexpr uint32_t kLineBufferSize = 1024;
+    static constexpr uint32_t kPacketDataSize = 1024;
+    static constexpr uint32_t kCommandBufferSize = 80;
+    static constexpr uint32_t kLockWaitMs = 3000;
+    static constexpr uint32_t kCommandWaitMs = 3000;
+    static constexpr uint32_t kRestartWaitMs = 60000;
+    static constexpr uint8_t kPacketStart = 0x01;
+
+    // portName: the device path, or null for a port without a COM port.
+    ZAQ16PORT(const char* portName, uint32_t start_channel);
+    ~ZAQ16PORT() override;
+
+    void Main() override;
+    // Reads one packet after its start marker; returns its type byte, or 0 when
+    // nothing usable was read. Decoders call this first, then decode.
+    virtual uint8_t HandlePacket();
+    // Parses lineBuffer; with `clear` non-zero empties it afterwards.
+    virtual void HandleCommand(int clear);
+    // Copies a channel's display text (not zero-terminated).
+    virtual uint32_t GetMessage(uint32_t channel, char* buffer, uint32_t size);
+    // The PBX's date and time as second, minute, hour, day, month, year (+3 unused words).
+    virtual uint32_t GetPBXDateTime(int32_t time[9]);
+
+    // One pass of the reader loop (read a byte or a packet, run due timers);
+    // false when the thread must end. Tests drive a port with it, without a thread.
+    bool Step();
+
+    // ---- command protocol (application threads)
+    // Sends text + CR; returns the bytes written (0: not sent).
+    uint32_t SendCmd(const char* text);
+    // Sends `length` bytes of any value + CR.
+    uint32_t SendCmdBytes(const void* bytes, size_t length);
+    // A command the unit confirms with "OK" or refuses with "ERROR".
+    uint32_t SetOption(const char* text);
+    uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText);
+    // Sends a query and waits up to 800 ms for `member` to leave -1.
+    int32_t QueryValue(std::atomic<int32_t>& member, const char* text);
+
+    uint32_t Restart();
+    uint32_t SetOptionValue(UnitOption option, int32_t value);
+    int32_t GetOptionValue(UnitOption option);
+    uint32_t SetPBXLevel(int32_t level);
+    int32_t GetPBXLevel();
+    // Light masks 0 and 1: at most 9 characters.
+    uint32_t SetLightMask(int mask, const char* text);
+    // Copies the mask with its terminator to `out` (10 bytes) and returns its
+    // first character; 0 when the unit gave none.
+    char GetLightMask(int mask, char* out);
+    int32_t GetPBXType();
+    // Asks for "DISPLAY VERSIONS"; 1 when the firmware version came within 720 ms.
+    int GetBoardInfo();
+    uint32_t GetSerialNumber(uint32_t* serial);
+    int32_t GetDChannelStatus();
+    // The 16 level bytes, one per line.
+    uint32_t GetPhoneLevels(uint8_t* levels);
+    // The four 16-byte error tables (64 bytes) into `out`, or with null: read and clear them.
+    uint32_t CheckErrors(uint8_t* out);
+    const char* GetPortName() const { return portName; }
+
+    // ---- state read-back (application threads)
+    uint32_t GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out);
+
+    uint32_t StartChannel() const { return start_channel; }
+    uint32_t Board() const { return start_channel / 16; }
+    const UnitAnswers& Answers() const { return answers; }
+    void ForgetDChannelStatus() { answers.dchannelStatus = -1; }
+
+    // The PBX type this port was created for (set by the port factory).
+    uint32_t createdPbxType = ZAQ16_PBX_UNKNOWN;
+
+    // The switch of the posting rule: repeats of an unchanged state are posted while it is on.
+    std::atomic<uint8_t> m_EventUpdateFlag{1};
+
+    // ---- what the protocol engines reach instead of the system
+    void SetEventSink(EventSink& sink) { eventSink = &sink; }
+    uint32_t PostEvent(const ZAQ16_EVENT& event) { return eventSink->Post(event); }
+    platform::TimerQueue& Timers() { return timers; }
+
+protected:
+    void WakeForStop() override;
+    bool LockDisplay() { return platform::AcquireWithin(displayLock, kLockWaitMs); }
+    void UnlockDisplay() { displayLock.release(); }
+    bool LockStatus() { return platform::AcquireWithin(statusLock, kLockWaitMs); }
+    void UnlockStatus() { statusLock.release(); }
+    uint32_t AbsoluteChannel() const { return start_channel + currentChannel; }
+
+    UnitAnswers answers;
+    platform::Lock displayLock{1};
+    platform::Lock statusLock{1};
+
+    DisplayRecord displayRecords[kChannels];
+    ZAQ16_EVENT currentEvent{};
+    uint8_t currentChannel = 0;
+    uint32_t start_channel = 1;
+    ZAQ16_PHONE_STATUS phoneStatus[kChannels]{};
+
+    char lineBuffer[kLineBufferSize + 1] = {};
+    uint32_t lineLength = 0;
+
+    std::atomic<uint32_t> commandResult{0};
+    platform::AutoResetEvent commandEvent;
+
+    uint8_t packetLength = 0;
+    uint8_t packetType = 0;
+    uint8_t packetData[kPacketDataSize] = {};
+
+private:
+    void InitialisePhoneStatus();
+    void ResetLine();
+    void TakeTextByte(uint8_t byte);
+    // A bounded read of `count` bytes for a packet, retrying a short read up to
+    // `furtherReads` times; traces every short read.
+    // Returns the bytes read.
+    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    bool ReadPacketHeader(uint8_t header[3]);
+    void PostStartStop(uint32_t channel, bool on);
+    char QueryText(char* member, const char* text);
+    // Waits (polling every `pollMs`, and at once after each answer line) until
+    // `answered` or `totalMs` have passed; returns the time waited.
+    uint32_t WaitForAnswer(const std::function<bool()>& answered, uint32_t totalMs, uint32_t pollMs);
+    void WaitForStopWithin(uint32_t milliseconds);
+
+    platform::TimerQueue timers;
+    EventSink* eventSink;
+    // Set after every answer line, so that a waiting query looks at once.
+    platform::AutoResetEvent answerEvent;
+    platform::AutoResetEvent stopSignal;
+};
