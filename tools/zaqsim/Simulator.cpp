@@ -1,0 +1,414 @@
+#include "Simulator.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "LinePacer.h"
+#include "OptionTable.h"
+#include "PacketFrame.h"
+#include "SimUnit.h"
+#include "platform/Clock.h"
+
+namespace zaqsim {
+
+namespace {
+
+constexpr size_t kChunk = 4096;
+constexpr int64_t kLongestWaitMs = 250;
+constexpr uint32_t kWaitStepMs = 5;
+
+bool WriteImage(const std::string& path, const std::string& image)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(image.data(), static_cast<std::streamsize>(image.size()));
+    return static_cast<bool>(file);
+}
+
+void RemoveLink(const std::string& path)
+{
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, ignored)))
+        std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+struct Simulator::Slot {
+    Slot(UnitConfig config, double bytesPerSecond)
+        : unit(std::move(config), platform::SystemClock()), pacer(platform::SystemClock(), bytesPerSecond)
+    {
+    }
+
+    SimUnit unit;
+    LinePacer pacer;
+    std::unique_ptr<platform::PtyPair> pty;
+    std::string pending;  // taken from the unit, not yet written
+    std::string linkName;
+    std::string linkPath;
+    std::string firmwareFile;
+};
+
+Simulator::Simulator(SimulatorSettings settings) : settings_(std::move(settings)) {}
+
+Simulator::~Simulator()
+{
+    Stop();
+}
+
+size_t Simulator::AddUnit(UnitConfig config, std::vector<std::string>* problems)
+{
+    std::vector<std::string> refused;
+    PowerOnOptionValues(config.powerOnOptions, refused);
+    if (problems != nullptr)
+        *problems = refused;
+
+    std::lock_guard lock(mutex_);
+    const size_t index = slots_.size();
+    auto slot = std::make_unique<Slot>(std::move(config), kLineBytesPerSecond * settings_.speed);
+    slot->linkName = "COM" + std::to_string(index + 1);
+    slot->linkPath = (std::filesystem::path(settings_.comDirectory) / slot->linkName).string();
+    if (!settings_.firmwareDirectory.empty())
+        slot->firmwareFile = (std::filesystem::path(settings_.firmwareDirectory) / (slot->linkName + ".zaq")).string();
+    Slot* raw = slot.get();
+    raw->unit.SetFirmwareSaver([raw](const std::string& image) {
+        return raw->firmwareFile.empty() || WriteImage(raw->firmwareFile, image);
+    });
+    slots_.push_back(std::move(slot));
+    if (running_) {
+        std::string ignored;  // the unit then stays without a link, as if unplugged
+        OpenLink(*raw, ignored);
+        poller_.Wake();
+    }
+    return index;
+}
+
+bool Simulator::OpenLink(Slot& slot, std::string& error)
+{
+    uint32_t code = 0;
+    slot.pty = platform::PtyPair::Open(code);
+    if (!slot.pty) {
+        error = slot.linkName + ": no pseudo-terminal (error " + std::to_string(code) + ")";
+        return false;
+    }
+    std::error_code failure;
+    RemoveLink(slot.linkPath);
+    std::filesystem::create_symlink(slot.pty->SlaveName(), slot.linkPath, failure);
+    if (failure) {
+        error = slot.linkPath + ": " + failure.message();
+        slot.pty.reset();
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::Start(std::string& error)
+{
+    std::lock_guard lock(mutex_);
+    if (running_)
+        return true;
+    if (!poller_.IsValid()) {
+        error = "no wake-up pipe";
+        return false;
+    }
+    std::error_code failure;
+    std::filesystem::create_directories(settings_.comDirectory, failure);
+    if (failure) {
+        error = settings_.comDirectory + ": " + failure.message();
+        return false;
+    }
+    if (!settings_.firmwareDirectory.empty())
+        std::filesystem::create_directories(settings_.firmwareDirectory, failure);
+    for (auto& slot : slots_) {
+        if (!OpenLink(*slot, error)) {
+            for (auto& opened : slots_) {
+                if (opened->pty)
+                    RemoveLink(opened->linkPath);
+                opened->pty.reset();
+            }
+            return false;
+        }
+    }
+    running_ = true;
+    stopping_ = false;
+    thread_ = std::thread(&Simulator::Run, this);
+    return true;
+}
+
+void Simulator::Stop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_)
+            return;
+        stopping_ = true;
+    }
+    poller_.Wake();
+    thread_.join();
+    std::lock_guard lock(mutex_);
+    for (auto& slot : slots_) {
+        if (slot->pty)
+            RemoveLink(slot->linkPath);
+        slot->pty.reset();
+    }
+    running_ = false;
+}
+
+void Simulator::Run()
+{
+    std::vector<platform::PtyPoller::Interest> interests;
+    std::vector<platform::PtyPoller::Readiness> ready;
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        const int64_t waitMs = ServeUnits();
+        interests.clear();
+        for (auto& slot : slots_)
+            interests.push_back({slot->pty.get(), !slot->pending.empty() && slot->pacer.Budget() > 0});
+        lock.unlock();
+        poller_.Wait(interests, ready, static_cast<int>(waitMs));
+        lock.lock();
+    }
+}
+
+// One pass over every unit: read what the library wrote, run the unit's
+// timers, write what is due within the line rate. Returns how long the thread
+// may wait before the next pass is needed.
+int64_t Simulator::ServeUnits()
+{
+    int64_t waitMs = kLongestWaitMs;
+    char buffer[kChunk];
+    for (auto& slot : slots_) {
+        if (!slot->pty || !slot->pty->IsOpen())
+            continue;
+        platform::PtyIo io;
+        do {
+            io = slot->pty->Read(buffer, sizeof buffer);
+            slot->unit.Receive(std::string_view(buffer, io.bytes));
+        } while (io.bytes > 0);
+        if (io.error != 0) {
+            // The pair is broken: the unit is gone, as after Vanish.
+            slot->pty->Close();
+            RemoveLink(slot->linkPath);
+            continue;
+        }
+        slot->unit.Poll();
+
+        size_t budget = slot->pacer.Budget();
+        bool blocked = false;
+        while (budget > 0 && !blocked) {
+            if (slot->pending.empty())
+                slot->pending = slot->unit.TakeOutput(std::min(budget, kChunk));
+            if (slot->pending.empty())
+                break;
+            const platform::PtyIo io = slot->pty->Write(slot->pending.data(), std::min(budget, slot->pending.size()));
+            slot->pacer.Spend(io.bytes);
+            slot->pending.erase(0, io.bytes);
+            budget -= std::min(budget, io.bytes);
+            blocked = io.bytes == 0;  // the pty is full (or gone): wait until it is writable
+        }
+
+        int64_t unitWait = slot->unit.MsUntilNextDue();
+        if (!slot->pending.empty() || unitWait == 0) {
+            // Output is waiting: for line-rate credit, or (credit there) for the pty to drain.
+            const int64_t creditWait = slot->pacer.MsUntilBudget(slot->pending.size() + 1);
+            unitWait = creditWait > 0 ? creditWait : (blocked ? kLongestWaitMs : 1);
+        }
+        if (unitWait >= 0)
+            waitMs = std::min(waitMs, std::max<int64_t>(unitWait, 1));
+    }
+    return waitMs;
+}
+
+template <typename Action>
+auto Simulator::WithUnit(size_t unit, Action action) const
+{
+    std::lock_guard lock(mutex_);
+    const Slot* slot = unit < slots_.size() ? slots_[unit].get() : nullptr;
+    return action(const_cast<Slot*>(slot));
+}
+
+size_t Simulator::UnitCount() const
+{
+    std::lock_guard lock(mutex_);
+    return slots_.size();
+}
+
+std::string Simulator::LinkName(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->linkName : std::string(); });
+}
+
+std::string Simulator::LinkPath(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->linkPath : std::string(); });
+}
+
+std::string Simulator::DeviceName(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot && slot->pty ? slot->pty->SlaveName() : std::string(); });
+}
+
+std::string Simulator::PbxName(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.config().pbxName : std::string(); });
+}
+
+void Simulator::QueuePacket(size_t unit, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload,
+                            uint32_t delayMs)
+{
+    const std::span<const uint8_t> bytes(payload.data(), std::min(payload.size(), kMaxPayload));
+    Play(unit, {PlayItem{delayMs, BuildPacket(channel, type, bytes)}});
+}
+
+void Simulator::Play(size_t unit, std::vector<PlayItem> items, bool loop)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.Hold(std::move(items), loop);
+        return 0;
+    });
+    poller_.Wake();
+}
+
+void Simulator::SendNotice(size_t unit, uint32_t channel, bool on)
+{
+    SendText(unit, NoticeText(channel, on));
+}
+
+void Simulator::SendText(size_t unit, const std::string& text)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.SendLine(text);
+        return 0;
+    });
+    poller_.Wake();
+}
+
+void Simulator::SetSilent(size_t unit, bool silent)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.SetSilent(silent);
+        return 0;
+    });
+}
+
+void Simulator::SetSilentCommands(size_t unit, std::vector<std::string> prefixes)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.SetSilentCommands(std::move(prefixes));
+        return 0;
+    });
+}
+
+void Simulator::SetAnswerDelay(size_t unit, uint32_t ms)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.SetAnswerDelay(ms);
+        return 0;
+    });
+}
+
+void Simulator::SetFirmwareInjections(size_t unit, FirmwareInjections injections)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->unit.SetFirmwareInjections(injections);
+        return 0;
+    });
+}
+
+void Simulator::SetFirmwareFile(size_t unit, std::string path)
+{
+    WithUnit(unit, [&](Slot* slot) {
+        if (slot)
+            slot->firmwareFile = std::move(path);
+        return 0;
+    });
+}
+
+void Simulator::Vanish(size_t unit)
+{
+    WithUnit(unit, [](Slot* slot) {
+        if (slot && slot->pty) {
+            slot->pty->Close();
+            RemoveLink(slot->linkPath);
+            slot->pending.clear();
+        }
+        return 0;
+    });
+    poller_.Wake();
+}
+
+std::vector<std::string> Simulator::CommandLog(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.CommandLog() : std::vector<std::string>(); });
+}
+
+void Simulator::ClearCommandLog(size_t unit)
+{
+    WithUnit(unit, [](Slot* slot) {
+        if (slot)
+            slot->unit.ClearCommandLog();
+        return 0;
+    });
+}
+
+std::optional<std::string> Simulator::FirmwareImage(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.FirmwareImage() : std::nullopt; });
+}
+
+bool Simulator::RawOutput(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot && slot->unit.RawOutput(); });
+}
+
+std::string Simulator::OptionValue(size_t unit, std::string_view word) const
+{
+    return WithUnit(unit, [word](Slot* slot) { return slot ? slot->unit.OptionValue(word) : std::string(); });
+}
+
+uint8_t Simulator::PbxLevel(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.PbxLevel() : uint8_t{0}; });
+}
+
+size_t Simulator::HeldItems(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.HeldItems() : size_t{0}; });
+}
+
+bool Simulator::WaitFor(uint32_t timeoutMs, const std::function<bool()>& done) const
+{
+    const uint32_t start = platform::TickCount();
+    for (;;) {
+        if (done())
+            return true;
+        if (platform::TickCount() - start >= timeoutMs)
+            return false;
+        platform::SleepMs(kWaitStepMs);
+    }
+}
+
+bool Simulator::WaitUntilSent(size_t unit, uint32_t timeoutMs) const
+{
+    return WaitFor(timeoutMs, [&] {
+        return WithUnit(unit, [](Slot* slot) {
+            return slot && slot->unit.HeldItems() == 0 && !slot->unit.HasOutput() && slot->pending.empty();
+        });
+    });
+}
+
+bool Simulator::WaitForCommand(size_t unit, std::string_view line, uint32_t timeoutMs) const
+{
+    return WaitFor(timeoutMs, [&] {
+        const std::vector<std::string> log = CommandLog(unit);
+        return std::find(log.begin(), log.end(), line) != log.end();
+    });
+}
+
+}  // namespace zaqsim
