@@ -43,5 +43,8 @@ public:
     int setBinaryValue(HKEY key, const char* name, const void* data, uint32_t size);
 
 private:
+    int setValue(HKEY key, const char* name, uint32_t type, const void* data, uint32_t size);
+    void traceFailure(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     TraceWriter& trace_;
 };

@@ -4,6 +4,9 @@
 // each line begins with a newline, the level name and the function text are
 // left-aligned and padded (longer texts are not cut). A line is written when
 // its level is at most the trace level; level 0 (FATAL) lines always appear.
+// Each line is formatted whole and appended with one write, so lines from
+// several threads or processes never mix; a file that cannot be opened only
+// loses the line.
 #pragma once
 
 #include <atomic>
@@ -33,7 +36,8 @@ public:
 
     int32_t Level() const { return level_.load(std::memory_order_relaxed); }
     void SetLevel(int32_t level) { level_.store(level, std::memory_order_relaxed); }
-    bool Enabled(int32_t level) const { return level <= Level(); }
+    // FATAL lines pass even when a bad registry value set the level below 0.
+    bool Enabled(int32_t level) const { return level <= TRACE_FATAL || level <= Level(); }
 
     void Write(int32_t level, const char* function, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
