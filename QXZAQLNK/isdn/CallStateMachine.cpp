@@ -1,0 +1,899 @@
+#include "isdn/CallStateMachine.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "isdn/CallIndications.h"
+#include "isdn/IsdnCodes.h"
+
+namespace isdn {
+
+namespace {
+
+// Call states.
+enum : uint32_t {
+    kNull = 0,
+    kCallInitiated = 1,
+    kOverlapSending = 2,
+    kOutgoingProceeding = 3,
+    kCallDelivered = 4,
+    kOverlapReceiving = 5,
+    kCallPresent = 6,
+    kCallReceived = 7,
+    kConnectRequest = 8,
+    kIncomingProceeding = 9,
+    kActive = 10,
+    kDisconnectRequest = 11,
+    kDisconnectIndication = 12,
+    kReleaseRequest = 13,
+    kSuspendRequest = 14,
+    kResumeRequest = 15,
+};
+
+// Auxiliary (hold/retrieve) states.
+enum : uint32_t {
+    kAuxIdle = 0,
+    kAuxHoldRequest = 1,     // AUXSTATE_HOLD_REQ
+    kAuxHoldIndication = 2,  // AUXSTATE_HOLD_IND
+    kAuxCallHeld = 3,
+    kAuxRetrieveRequest = 4,     // AUXSTATE_RETR_REQ
+    kAuxRetrieveIndication = 5,  // AUXSTATE_RETR_IND
+};
+
+constexpr uint32_t States(std::initializer_list<uint32_t> states)
+{
+    uint32_t mask = 0;
+    for (uint32_t state : states) {
+        mask |= 1u << state;
+    }
+    return mask;
+}
+
+bool In(uint32_t state, uint32_t mask)
+{
+    return state < 32 && ((mask >> state) & 1u) != 0;
+}
+
+constexpr uint32_t kAnyState = 0xFFFF;
+constexpr uint32_t kNotNull = kAnyState & ~1u;
+constexpr uint32_t kCallStates1To14 = kNotNull & ~(1u << 15);
+constexpr uint32_t kAnyAux = 0x3F;
+constexpr uint32_t kOutgoingBeforeAnswer = States({1, 2, 3, 4});
+constexpr uint32_t kIncomingBeforeAnswer = States({5, 6, 7, 9});
+constexpr uint32_t kHoldStates = States({3, 4, 7, 8, 9, 10});
+
+// ------------------------------------------------------------------ timers
+
+struct TimerRule {
+    uint32_t ticks;
+    bool onAuxState;  // the rule's state is an auxiliary state
+    uint32_t state;   // the expiry acts only in this state
+    void (*expire)(ISDNPTCall& call);
+};
+
+void ReleaseStep(ISDNPTCall& call);
+
+void EndSilently(ISDNPTCall& call)
+{
+    call.Reset();
+    call.callState = kNull;
+}
+
+constexpr TimerRule kTimerRules[kCallTimerCount] = {
+    /* kCpeT303 */ {40, false, kCallInitiated, EndSilently},
+    /* kCoT303 */ {40, false, kCallPresent, EndSilently},
+    /* kT308 */ {40, false, kReleaseRequest, ReleaseStep},
+    /* kT309 */ {900, false, kActive,
+                 [](ISDNPTCall& call) {
+                     call.cause = 41;  // temporary failure: the data link did not come back
+                     ReleaseStep(call);
+                 }},
+    /* kT319 */ {40, false, kSuspendRequest, [](ISDNPTCall& call) { call.callState = kActive; }},
+    /* kT318 */ {40, false, kResumeRequest, EndSilently},
+    /* kCpeHold */ {40, true, kAuxHoldRequest, [](ISDNPTCall& call) { call.auxState = kAuxIdle; }},
+    /* kCoHold */ {40, true, kAuxHoldIndication, [](ISDNPTCall& call) { call.auxState = kAuxIdle; }},
+    /* kCpeRetrieve */ {40, true, kAuxRetrieveRequest, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
+    /* kCoRetrieve */ {40, true, kAuxRetrieveIndication, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
+};
+
+// Releases, without an event, the line's other terminal endpoint's copy of an
+// incoming call: a SETUP broadcast by the CO reaches both data-link entities
+// of a line, and only the terminal that answers carries the call on. The
+// other copy is released when the call is answered (wherever that copy got
+// to: the CO clears the other terminals) or when it ends while the other copy
+// is still in Call Present (nothing more comes for it).
+class SiblingWatch {
+public:
+    explicit SiblingWatch(ISDNPTCall& call)
+        : call_(call), state_(call.callState), line_(call.line), callRef_(call.callRef),
+          direction_(call.direction)
+    {
+    }
+    ~SiblingWatch()
+    {
+        if (call_.mode == 0 || direction_ != kDirectionIncoming) {
+            return;
+        }
+        const bool answered = state_ != kActive && call_.callState == kActive;
+        const bool ended = state_ != kNull && call_.callState == kNull;
+        if (!answered && !ended) {
+            return;
+        }
+        ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
+        const uint32_t releasable = answered ? kIncomingBeforeAnswer : States({kCallPresent});
+        if (sibling != nullptr && sibling->direction == kDirectionIncoming && In(sibling->callState, releasable)) {
+            EndSilently(*sibling);
+        }
+    }
+    SiblingWatch(const SiblingWatch&) = delete;
+    SiblingWatch& operator=(const SiblingWatch&) = delete;
+
+private:
+    ISDNPTCall& call_;
+    uint32_t state_;
+    uint32_t line_;
+    uint32_t callRef_;
+    uint32_t direction_;
+};
+
+template <CallTimer Timer>
+uint32_t TimerExpired(void* argument)
+{
+    if (argument == nullptr) {
+        return kMissingPointer;
+    }
+    ISDNPTCall& call = *static_cast<ISDNPTCall*>(argument);
+    call.timers[Timer] = -1;
+    const TimerRule& rule = kTimerRules[Timer];
+    if ((rule.onAuxState ? call.auxState : call.callState) == rule.state) {
+        SiblingWatch watch(call);
+        rule.expire(call);
+    }
+    return kOk;
+}
+
+constexpr TimerCallback kTimerRoutines[kCallTimerCount] = {
+    TimerExpired<kCpeT303>, TimerExpired<kCoT303>,   TimerExpired<kT308>,       TimerExpired<kT309>,
+    TimerExpired<kT319>,    TimerExpired<kT318>,     TimerExpired<kCpeHold>,    TimerExpired<kCoHold>,
+    TimerExpired<kCpeRetrieve>, TimerExpired<kCoRetrieve>,
+};
+
+void StartTimer(ISDNPTCall& call, CallTimer timer)
+{
+    IsdnTimers().Rearm(call.timers[timer], kTimerRules[timer].ticks, kTimerRoutines[timer], &call);
+}
+
+void StopTimer(ISDNPTCall& call, CallTimer timer)
+{
+    IsdnTimers().CancelAndClear(call.timers[timer]);
+}
+
+// ------------------------------------------------------------ common steps
+
+// Keeps the first error of steps whose errors do not end the handler.
+struct Result {
+    uint32_t code = kOk;
+    void Keep(uint32_t result)
+    {
+        if (code == kOk) {
+            code = result;
+        }
+    }
+};
+
+uint32_t ChannelStep(ISDNPTCall& call, const L3Message& message)
+{
+    const uint8_t* ie = message.Find(kIeChannelId);
+    if (ie == nullptr) {
+        return kOk;
+    }
+    ChannelIdentification channel;
+    const uint32_t result = ISDNPT_DecodeChanId(ie, call.mode, call.line, channel);
+    if (result != kOk) {
+        return result;
+    }
+    if (channel.channelCount == 1) {
+        call.interfaceId = static_cast<uint32_t>(channel.interfaceId);
+        call.bChannel = static_cast<uint32_t>(channel.channels[0]);
+    }
+    return kOk;
+}
+
+using TextDecoder = uint32_t (*)(const uint8_t*, CountedText&);
+
+// Display (100), user-user (105) or keypad (107) contents become the call's
+// user information and are posted.
+uint32_t InfoStep(ISDNPTCall& call, const L3Message& message, uint8_t identifier, TextDecoder decode,
+                  uint32_t infoType)
+{
+    const uint8_t* ie = message.Find(identifier);
+    if (ie == nullptr) {
+        return kOk;
+    }
+    const uint32_t result = decode(ie, call.info);
+    if (result == kOk) {
+        call.infoType = infoType;
+        call.infoFlags = 0;
+        CallUserInfoInd(call, message.side);
+    }
+    return result;
+}
+
+uint32_t DisplayStep(ISDNPTCall& call, const L3Message& message)
+{
+    return InfoStep(call, message, kIeDisplay, ISDNPT_DecodeDisplay, 100);
+}
+
+uint32_t UserUserStep(ISDNPTCall& call, const L3Message& message)
+{
+    return InfoStep(call, message, kIeUserUser, ISDNPT_DecodeUser2User, 105);
+}
+
+// Decodes an optional element into `out` when the message holds it.
+template <typename Output>
+uint32_t DecodeIfPresent(const L3Message& message, uint8_t identifier, uint32_t (*decode)(const uint8_t*, Output&),
+                         Output& out)
+{
+    const uint8_t* ie = message.Find(identifier);
+    return ie == nullptr ? kOk : decode(ie, out);
+}
+
+uint32_t CauseStep(ISDNPTCall& call, const L3Message& message)
+{
+    return DecodeIfPresent(message, kIeCause, ISDNPT_DecodeCause, call.cause);
+}
+
+void ReleaseStep(ISDNPTCall& call)
+{
+    call.callState = kNull;
+    if (call.connected) {
+        CallReleasedInd(call);
+    }
+    call.Reset();
+}
+
+void Connect(ISDNPTCall& call)
+{
+    call.connected = true;
+    call.callState = kActive;
+    CallConnectedInd(call);
+    if (call.heldPending) {
+        CallHeldInd(call);
+    }
+    if (call.retrievedPending) {
+        CallRetrivedInd(call);
+    }
+}
+
+uint32_t ConnectedNumberStep(ISDNPTCall& call, const L3Message& message)
+{
+    if (const uint8_t* national = message.Find(kIeConnectedNumberNational)) {
+        return ISDNPT_DecodePartyNum(national, call.connectedNumber);
+    }
+    const uint32_t result = DecodeIfPresent(message, kIeConnectedNumber, ISDNPT_DecodePartyNum, call.connectedNumber);
+    if (result != kOk) {
+        return result;
+    }
+    return DecodeIfPresent(message, kIeConnectedSubaddress, ISDNPT_DecodeSubAddr, call.connectedSubaddress);
+}
+
+// Calling number and subaddress, called number and subaddress, redirecting
+// number, in that order; the first error ends the decoding.
+uint32_t DecodeParties(ISDNPTCall& call, const L3Message& message)
+{
+    uint32_t result = DecodeIfPresent(message, kIeCallingNumber, ISDNPT_DecodePartyNum, call.callingNumber);
+    if (result == kOk) {
+        result = DecodeIfPresent(message, kIeCallingSubaddress, ISDNPT_DecodeSubAddr, call.callingSubaddress);
+    }
+    if (result == kOk) {
+        result = DecodeIfPresent(message, kIeCalledNumber, ISDNPT_DecodePartyNum, call.calledNumber);
+    }
+    if (result == kOk) {
+        result = DecodeIfPresent(message, kIeCalledSubaddress, ISDNPT_DecodeSubAddr, call.calledSubaddress);
+    }
+    if (result == kOk) {
+        result = DecodeIfPresent(message, kIeRedirectingNumber, ISDNPT_DecodePartyNum, call.redirectingNumber);
+    }
+    return result;
+}
+
+// Keypad digits that extend the called number.
+uint32_t KeypadToCalledNumber(ISDNPTCall& call, const L3Message& message)
+{
+    CountedText keypad;
+    const uint32_t result = DecodeIfPresent(message, kIeKeypad, ISDNPT_DecodeKeypad, keypad);
+    if (result == kOk) {
+        AppendDigits(call.calledNumber, keypad);
+    }
+    return result;
+}
+
+// Posts the indication of a call cleared before it was answered: the
+// outgoing or the incoming kind by the call's state.
+void ClearedBeforeAnswer(ISDNPTCall& call, void (*outgoingIndication)(ISDNPTCall&),
+                         void (*incomingIndication)(ISDNPTCall&))
+{
+    if (In(call.callState, kOutgoingBeforeAnswer)) {
+        outgoingIndication(call);
+    } else if (In(call.callState, kIncomingBeforeAnswer)) {
+        incomingIndication(call);
+    }
+}
+
+// ------------------------------------------------------------ handlers
+
+using Handler = uint32_t (*)(ISDNPTCall& call, const L3Message& message);
+
+// SETUP from either side in state Null: a new call.
+uint32_t Setup(ISDNPTCall& call, const L3Message& message)
+{
+    const bool fromCo = message.side == Side::CO;
+    Result result;
+    uint32_t code = ChannelStep(call, message);
+    if (code == kOk) {
+        code = DecodeIfPresent(message, kIeBearerCapability, ISDNPT_DecodeBC, call.layer1Protocol);
+    }
+    if (code == kOk) {
+        result.Keep(fromCo ? DisplayStep(call, message) : KeypadToCalledNumber(call, message));
+        code = DecodeParties(call, message);
+    }
+    if (code != kOk) {
+        // A half-decoded call must not keep its entity.
+        EndSilently(call);
+        return code;
+    }
+    result.Keep(UserUserStep(call, message));
+    call.callState = fromCo ? kCallPresent : kCallInitiated;
+    call.direction = fromCo ? kDirectionIncoming : kDirectionOutgoing;
+    return result.code;
+}
+
+uint32_t RepeatedSetupFromCo(ISDNPTCall& call, const L3Message&)
+{
+    if (call.timers[kCoT303] < 0) {
+        StartTimer(call, kCoT303);
+    }
+    return kOk;
+}
+
+uint32_t RepeatedSetupFromCpe(ISDNPTCall& call, const L3Message&)
+{
+    StartTimer(call, kCpeT303);
+    return kOk;
+}
+
+// The side that did not send the SETUP answers it: its T303 stops.
+CallTimer AnsweredT303(const L3Message& message)
+{
+    return message.side == Side::CO ? kCpeT303 : kCoT303;
+}
+
+template <uint32_t NewState>
+uint32_t SetupAnswered(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, AnsweredT303(message));
+    const uint32_t result = ChannelStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    call.callState = NewState;
+    return kOk;
+}
+
+uint32_t Alerting(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, AnsweredT303(message));
+    const uint32_t code = ChannelStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    Result result;
+    if (message.side == Side::CO) {
+        result.Keep(DisplayStep(call, message));
+    }
+    result.Keep(UserUserStep(call, message));
+    CallAAlerting(call);
+    call.callState = message.side == Side::CO ? kCallDelivered : kCallReceived;
+    return result.code;
+}
+
+uint32_t ConnectMessage(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, AnsweredT303(message));
+    uint32_t code = ChannelStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    Result result;
+    if (message.side == Side::CO) {
+        result.Keep(DisplayStep(call, message));
+    }
+    code = ConnectedNumberStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    result.Keep(UserUserStep(call, message));
+    Connect(call);
+    return result.code;
+}
+
+uint32_t ConnectAcknowledge(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t result = ChannelStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    Connect(call);
+    return kOk;
+}
+
+uint32_t DisconnectFromCo(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t code = CauseStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    Result result;
+    result.Keep(DisplayStep(call, message));
+    result.Keep(UserUserStep(call, message));
+    if (In(call.callState, kOutgoingBeforeAnswer)) {
+        call.callState = kDisconnectIndication;
+        CallRejectedInd(call);
+    } else if (In(call.callState, kIncomingBeforeAnswer)) {
+        CallAbandonedInd(call);
+        call.callState = kDisconnectIndication;
+    } else if (In(call.callState, States({kConnectRequest, kActive, kSuspendRequest}))) {
+        call.callState = kDisconnectIndication;
+    }
+    return result.code;
+}
+
+uint32_t DisconnectFromCpe(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t code = CauseStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    const uint32_t result = UserUserStep(call, message);
+    if (In(call.callState, kOutgoingBeforeAnswer)) {
+        call.callState = kDisconnectRequest;
+        CallAbandonedInd(call);
+    } else if (In(call.callState, kIncomingBeforeAnswer)) {
+        CallRejectedInd(call);
+        call.callState = kDisconnectRequest;
+    } else if (In(call.callState, States({kConnectRequest, kActive}))) {
+        call.callState = kDisconnectRequest;
+    }
+    return result;
+}
+
+// RELEASE and RELEASE COMPLETE from the CO end the call (the call's timers
+// go with the reset of the release step).
+uint32_t ReleaseFromCo(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t code = CauseStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    ClearedBeforeAnswer(call, CallRejectedInd, CallAbandonedInd);
+    ReleaseStep(call);
+    return kOk;
+}
+
+uint32_t ReleaseCompleteFromCo(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t result = UserUserStep(call, message);
+    ClearedBeforeAnswer(call, CallRejectedInd, CallAbandonedInd);
+    ReleaseStep(call);
+    return result;
+}
+
+uint32_t ReleaseCompleteFromCpe(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t result = UserUserStep(call, message);
+    ClearedBeforeAnswer(call, CallAbandonedInd, CallRejectedInd);
+    ReleaseStep(call);
+    return result;
+}
+
+uint32_t ReleaseFromCpe(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t code = CauseStep(call, message);
+    if (code != kOk) {
+        return code;
+    }
+    call.callState = kReleaseRequest;
+    return kOk;
+}
+
+uint32_t RepeatedReleaseFromCpe(ISDNPTCall& call, const L3Message&)
+{
+    StartTimer(call, kT308);
+    return kOk;
+}
+
+// Whether a channel named by a RESTART is on the call's interface: in
+// multi-TEI mode both data links of a line share its B-channels.
+bool SameInterface(const ISDNPTCall& call, int32_t interfaceId)
+{
+    const uint32_t named = static_cast<uint32_t>(interfaceId);
+    return call.mode == 0 ? named == call.interfaceId : (named & ~1u) == (call.interfaceId & ~1u);
+}
+
+uint32_t Restart(ISDNPTCall& call, const L3Message& message)
+{
+    const uint8_t* indicator = message.Find(kIeRestartIndicator);
+    if (indicator == nullptr) {
+        return kOk;
+    }
+    uint32_t restartClass = 0;
+    uint32_t result = ISDNPT_DecodeRestartInd(indicator, restartClass);
+    if (result != kOk) {
+        return result;
+    }
+    bool restarts = restartClass == 7;
+    if (restartClass == 0 || restartClass == 6) {
+        const uint8_t* ie = message.Find(kIeChannelId);
+        if (ie == nullptr) {
+            return kOk;
+        }
+        // The channels are those of the line that sent the RESTART.
+        ChannelIdentification channel;
+        result = ISDNPT_DecodeChanId(ie, call.mode, message.receivingLine, channel);
+        if (result != kOk) {
+            return result;
+        }
+        const uint32_t listed = std::min(channel.channelCount, kMaxListedChannels);
+        if (SameInterface(call, channel.interfaceId)) {
+            if (restartClass == 0) {
+                restarts = channel.channelCount == 1 && static_cast<uint32_t>(channel.channels[0]) == call.bChannel;
+            } else {
+                for (uint32_t i = 0; i < listed && !restarts; ++i) {
+                    restarts = static_cast<uint32_t>(channel.channels[i]) == call.bChannel;
+                }
+            }
+        }
+    }
+    if (restarts) {
+        ReleaseStep(call);
+    }
+    return kOk;
+}
+
+uint32_t Information(ISDNPTCall& call, const L3Message& message)
+{
+    Result result;
+    if (message.side == Side::CO) {
+        result.Keep(DisplayStep(call, message));
+    } else if (call.callState == kOverlapSending) {
+        result.Keep(KeypadToCalledNumber(call, message));
+    } else {
+        result.Keep(InfoStep(call, message, kIeKeypad, ISDNPT_DecodeKeypad, 107));
+    }
+    result.Keep(DecodeIfPresent(message, kIeCalledNumber, ISDNPT_DecodePartyNum, call.calledNumber));
+    return result.code;
+}
+
+uint32_t Status(ISDNPTCall& call, const L3Message& message)
+{
+    uint32_t peerState = 0;
+    const uint32_t result = ISDNPT_DecodeCallState(message.Find(kIeCallState), peerState);
+    if (result != kOk) {
+        return result;
+    }
+    if (peerState == kNull) {
+        ReleaseStep(call);
+    }
+    return kOk;
+}
+
+uint32_t SuspendAcknowledge(ISDNPTCall& call, const L3Message&)
+{
+    CallSuspendedInd(call);
+    EndSilently(call);
+    return kOk;
+}
+
+uint32_t SuspendReject(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, kT319);
+    const uint32_t result = CauseStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    call.callState = kActive;
+    return kOk;
+}
+
+uint32_t ResumeAcknowledge(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, kT318);
+    const uint32_t result = ChannelStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    CallResumedInd(call);
+    call.connected = true;
+    call.callState = kActive;
+    return kOk;
+}
+
+uint32_t ResumeReject(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, kT318);
+    const uint32_t result = CauseStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    EndSilently(call);
+    return kOk;
+}
+
+uint32_t Suspend(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t result = DecodeIfPresent(message, kIeCallIdentity, ISDNPT_DecodeCallIdentity, call.callIdentity);
+    if (result != kOk) {
+        return result;
+    }
+    StartTimer(call, kT319);
+    call.callState = kSuspendRequest;
+    return kOk;
+}
+
+uint32_t Resume(ISDNPTCall& call, const L3Message& message)
+{
+    const uint32_t result = DecodeIfPresent(message, kIeCallIdentity, ISDNPT_DecodeCallIdentity, call.callIdentity);
+    if (result != kOk) {
+        return result;
+    }
+    StartTimer(call, kT318);
+    call.callState = kResumeRequest;
+    call.direction = kDirectionOutgoing;
+    return kOk;
+}
+
+// Hold and retrieve, by the side that sends the message: its own timer
+// runs while the peer's answer is awaited.
+CallTimer HoldTimer(const L3Message& message)
+{
+    return message.side == Side::CO ? kCoHold : kCpeHold;
+}
+
+CallTimer PeerHoldTimer(const L3Message& message)
+{
+    return message.side == Side::CO ? kCpeHold : kCoHold;
+}
+
+CallTimer RetrieveTimer(const L3Message& message)
+{
+    return message.side == Side::CO ? kCoRetrieve : kCpeRetrieve;
+}
+
+CallTimer PeerRetrieveTimer(const L3Message& message)
+{
+    return message.side == Side::CO ? kCpeRetrieve : kCoRetrieve;
+}
+
+uint32_t Hold(ISDNPTCall& call, const L3Message& message)
+{
+    StartTimer(call, HoldTimer(message));
+    call.auxState = message.side == Side::CO ? kAuxHoldIndication : kAuxHoldRequest;
+    return kOk;
+}
+
+uint32_t HoldAcknowledge(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, PeerHoldTimer(message));
+    call.auxState = kAuxCallHeld;
+    if (call.callState == kActive) {
+        CallHeldInd(call);
+    } else {
+        call.heldPending = true;
+    }
+    return kOk;
+}
+
+uint32_t HoldReject(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, PeerHoldTimer(message));
+    call.auxState = kAuxIdle;
+    return kOk;
+}
+
+uint32_t Retrieve(ISDNPTCall& call, const L3Message& message)
+{
+    StartTimer(call, RetrieveTimer(message));
+    if (message.side == Side::CO) {
+        const uint32_t result = ChannelStep(call, message);
+        if (result != kOk) {
+            return result;
+        }
+    }
+    call.auxState = message.side == Side::CO ? kAuxRetrieveIndication : kAuxRetrieveRequest;
+    return kOk;
+}
+
+uint32_t RetrieveAcknowledge(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, PeerRetrieveTimer(message));
+    call.auxState = kAuxIdle;
+    const uint32_t result = ChannelStep(call, message);
+    if (result != kOk) {
+        return result;
+    }
+    if (call.callState == kActive) {
+        CallRetrivedInd(call);
+    } else {
+        call.retrievedPending = true;
+    }
+    return kOk;
+}
+
+uint32_t RetrieveReject(ISDNPTCall& call, const L3Message& message)
+{
+    StopTimer(call, PeerRetrieveTimer(message));
+    call.auxState = kAuxCallHeld;
+    return kOk;
+}
+
+// ------------------------------------------------------------ tables
+
+// Events: the CO's messages are 1 to 27, the CPE's 64 to 92.
+struct MessageEvents {
+    uint8_t messageType;
+    uint8_t fromCo;   // 0: none
+    uint8_t fromCpe;  // 0: none
+};
+
+constexpr MessageEvents kMessageEvents[] = {
+    {0x05, 1, 64},  // SETUP
+    {0x0D, 2, 65},  // SETUP ACKNOWLEDGE
+    {0x01, 3, 66},  // ALERTING
+    {0x02, 4, 67},  // CALL PROCEEDING
+    {0x07, 5, 68},  // CONNECT
+    {0x0F, 6, 69},  // CONNECT ACKNOWLEDGE
+    {0x03, 7, 70},  // PROGRESS
+    {0x45, 8, 71},  // DISCONNECT
+    {0x4D, 9, 72},  // RELEASE
+    {0x5A, 10, 73},  // RELEASE COMPLETE
+    {0x46, 11, 74},  // RESTART
+    {0x4E, 12, 75},  // RESTART ACKNOWLEDGE
+    {0x7B, 13, 76},  // INFORMATION
+    {0x7D, 14, 77},  // STATUS
+    {0x75, 15, 78},  // STATUS ENQUIRY
+    {0x60, 16, 79},  // SEGMENT
+    {0x25, 0, 80},  // SUSPEND
+    {0x26, 0, 83},  // RESUME
+    {0x2D, 17, 0},  // SUSPEND ACKNOWLEDGE
+    {0x21, 18, 0},  // SUSPEND REJECT
+    {0x2E, 19, 0},  // RESUME ACKNOWLEDGE
+    {0x22, 20, 0},  // RESUME REJECT
+    {0x24, 21, 86},  // HOLD
+    {0x28, 22, 87},  // HOLD ACKNOWLEDGE
+    {0x30, 23, 88},  // HOLD REJECT
+    {0x31, 24, 89},  // RETRIEVE
+    {0x33, 25, 90},  // RETRIEVE ACKNOWLEDGE
+    {0x37, 26, 91},  // RETRIEVE REJECT
+    {0x20, 27, 92},  // USER INFORMATION
+};
+
+constexpr uint32_t kSetupFromCo = 1;
+constexpr uint32_t kSetupFromCpe = 64;
+
+struct HandlerEntry {
+    uint32_t event;
+    uint32_t states;     // call states the handler accepts
+    uint32_t auxStates;  // auxiliary states it accepts
+    Handler handler;
+};
+
+// Events without an entry change nothing: PROGRESS (7, 70), RESTART
+// ACKNOWLEDGE (12, 75), STATUS ENQUIRY (15, 78), SEGMENT (16, 79; segments
+// are reassembled before they get here), CONNECT ACKNOWLEDGE from the CPE
+// (69) and USER INFORMATION (27, 92).
+constexpr HandlerEntry kHandlers[] = {
+    // Messages from the CO.
+    {1, States({kNull}), kAnyAux, Setup},
+    {1, States({kCallPresent}), kAnyAux, RepeatedSetupFromCo},
+    {2, States({kCallInitiated}), kAnyAux, SetupAnswered<kOverlapSending>},
+    {3, States({1, 2, 3}), kAnyAux, Alerting},
+    {4, States({1, 2}), kAnyAux, SetupAnswered<kOutgoingProceeding>},
+    {5, States({1, 2, 3, 4}), kAnyAux, ConnectMessage},
+    {6, States({kConnectRequest}), kAnyAux, ConnectAcknowledge},
+    {8, kCallStates1To14, kAnyAux, DisconnectFromCo},
+    {9, kAnyState, kAnyAux, ReleaseFromCo},
+    {10, kAnyState, kAnyAux, ReleaseCompleteFromCo},
+    {11, kNotNull, kAnyAux, Restart},
+    {13, kAnyState, kAnyAux, Information},
+    {14, kNotNull, kAnyAux, Status},
+    {17, States({kSuspendRequest}), kAnyAux, SuspendAcknowledge},
+    {18, States({kSuspendRequest}), kAnyAux, SuspendReject},
+    {19, States({kResumeRequest}), kAnyAux, ResumeAcknowledge},
+    {20, States({kResumeRequest}), kAnyAux, ResumeReject},
+    {21, kHoldStates, kAnyAux, Hold},
+    {22, kHoldStates, States({kAuxHoldRequest}), HoldAcknowledge},
+    {23, kHoldStates, States({kAuxHoldRequest}), HoldReject},
+    {24, kHoldStates, States({kAuxCallHeld}), Retrieve},
+    {25, kHoldStates, States({kAuxRetrieveRequest}), RetrieveAcknowledge},
+    {26, kHoldStates, States({kAuxRetrieveRequest}), RetrieveReject},
+    // Messages from the CPE.
+    {64, States({kNull}), kAnyAux, Setup},
+    {64, States({kCallInitiated}), kAnyAux, RepeatedSetupFromCpe},
+    {65, States({kCallPresent}), kAnyAux, SetupAnswered<kOverlapReceiving>},
+    {66, States({5, 6, 9}), kAnyAux, Alerting},
+    {67, States({5, 6}), kAnyAux, SetupAnswered<kIncomingProceeding>},
+    {68, States({5, 6, 7, 9}), kAnyAux, ConnectMessage},
+    {71, States({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), kAnyAux, DisconnectFromCpe},
+    {72, States({kDisconnectIndication}), kAnyAux, ReleaseFromCpe},
+    {72, States({kReleaseRequest}), kAnyAux, RepeatedReleaseFromCpe},
+    {73, kAnyState, kAnyAux, ReleaseCompleteFromCpe},
+    {74, kNotNull, kAnyAux, Restart},
+    {76, kAnyState, kAnyAux, Information},
+    {77, kNotNull, kAnyAux, Status},
+    {80, States({kActive}), kAnyAux, Suspend},
+    {83, States({kNull}), kAnyAux, Resume},
+    {86, kHoldStates, kAnyAux, Hold},
+    {87, kHoldStates, States({kAuxHoldIndication}), HoldAcknowledge},
+    {88, kHoldStates, States({kAuxHoldIndication}), HoldReject},
+    {89, kHoldStates, States({kAuxCallHeld}), Retrieve},
+    {90, kHoldStates, States({kAuxRetrieveIndication}), RetrieveAcknowledge},
+    {91, kHoldStates, States({kAuxRetrieveIndication}), RetrieveReject},
+};
+
+}  // namespace
+
+uint32_t MessageEvent(uint8_t messageType, Side side)
+{
+    for (const MessageEvents& entry : kMessageEvents) {
+        if (entry.messageType == messageType) {
+            const uint32_t event = side == Side::CO ? entry.fromCo : entry.fromCpe;
+            return event != 0 ? event : kUnhandledEvent;
+        }
+    }
+    return kUnhandledEvent;
+}
+
+uint32_t RunCallEvent(ISDNPTCall& call, uint32_t event, const L3Message& message)
+{
+    call.msgTime1 = message.time1;
+    call.msgTime2 = message.time2;
+    if (event == kSetupFromCo || event == kSetupFromCpe) {
+        call.setupTime1 = message.time1;
+        call.setupTime2 = message.time2;
+    }
+    SiblingWatch watch(call);
+    for (const HandlerEntry& entry : kHandlers) {
+        if (entry.event == event && In(call.callState, entry.states) && In(call.auxState, entry.auxStates)) {
+            return entry.handler(call, message);
+        }
+    }
+    return kOk;
+}
+
+void CallLinkEstablished(ISDNPTCall& call)
+{
+    if (call.callState == kActive) {
+        StopTimer(call, kT309);
+    }
+}
+
+void CallLinkReleased(ISDNPTCall& call)
+{
+    if (call.callState == kActive) {
+        StartTimer(call, kT309);
+        return;
+    }
+    SiblingWatch watch(call);
+    call.cause = 41;  // temporary failure
+    if (call.connected) {
+        CallReleasedInd(call);
+    }
+    EndSilently(call);
+}
+
+TimerCallback CallTimerRoutine(CallTimer timer)
+{
+    return timer < kCallTimerCount ? kTimerRoutines[timer] : nullptr;
+}
+
+}  // namespace isdn

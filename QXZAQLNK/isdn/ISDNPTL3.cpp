@@ -1,0 +1,317 @@
+#include "isdn/ISDNPTL3.h"
+
+#include "isdn/CallStateMachine.h"
+#include "isdn/DChannelBackup.h"
+#include "isdn/L3Message.h"
+
+using isdn::L3Message;
+using isdn::Side;
+
+namespace {
+
+constexpr uint8_t kQ931 = 0x08;
+constexpr uint8_t kMaintenance = 0x03;
+constexpr uint8_t kMaintenanceNational = 0x43;
+
+constexpr uint8_t kSetup = 0x05;
+constexpr uint8_t kResume = 0x26;
+constexpr uint8_t kRestart = 0x46;
+constexpr uint8_t kSegment = 0x60;
+constexpr uint8_t kService = 0x0F;
+constexpr uint8_t kServiceAcknowledge = 0x07;
+
+constexpr uint32_t kActive = 10;
+constexpr uint32_t kSuspendRequest = 14;
+
+// Smallest message: link header, discriminator, reference length, the
+// reference, the message type and the two check bytes.
+constexpr uint32_t kMinMessageLength = 6;
+
+}  // namespace
+
+const uint8_t* isdn::L3Message::Find(uint8_t identifier) const
+{
+    return ISDNPTL3::GetIEPointer(data, length, identifier, 0, 1);
+}
+
+ISDNPTL3::~ISDNPTL3()
+{
+    Stop();
+}
+
+uint32_t ISDNPTL3::Start(uint32_t newLine, uint32_t chanCount, uint32_t newMode)
+{
+    Stop();
+    line = newLine;
+    entityCount = chanCount;
+    mode = newMode;
+    lastTime1 = lastTime2 = 0;
+    incomingCalls = outgoingCalls = incomingConnected = outgoingConnected = 0;
+    incomingStatus = outgoingStatus = 0;
+    coSegment = isdn::SegmentState{};
+    cpeSegment = isdn::SegmentState{};
+    dcbuSeen = dcbuState = 0;
+    isdn::CallPool().Acquire(chanCount, newMode);
+    started_ = true;
+    return isdn::kOk;
+}
+
+void ISDNPTL3::Stop()
+{
+    if (!started_) {
+        return;
+    }
+    started_ = false;
+    isdn::CallEntityPool& pool = isdn::CallPool();
+    for (uint32_t i = 0; i < pool.Size(); ++i) {
+        if (pool[i].owner == this) {
+            pool[i].Reset();
+            pool[i].callState = 0;
+        }
+    }
+    pool.Release();
+}
+
+uint32_t ISDNPTL3::CPEL3Msg(const uint8_t* message, uint32_t length, uint32_t time1, uint32_t time2)
+{
+    return L3Msg(Side::CPE, message, length, time1, time2);
+}
+
+uint32_t ISDNPTL3::COL3Msg(const uint8_t* message, uint32_t length, uint32_t time1, uint32_t time2)
+{
+    return L3Msg(Side::CO, message, length, time1, time2);
+}
+
+uint32_t ISDNPTL3::GetCallRef(const uint8_t* message, uint32_t length, uint32_t& refLength, uint32_t& value)
+{
+    if (length < kMinMessageLength) {
+        return isdn::kMessageTooShort;
+    }
+    const uint32_t referenceLength = message[isdn::kCallRefLengthOffset];
+    if (referenceLength > 2) {
+        return isdn::kBadCallRefLength;
+    }
+    if (length < isdn::kCallRefOffset + referenceLength + 1 + isdn::kFcsLength) {
+        return isdn::kMessageTooShort;
+    }
+    const uint8_t* reference = message + isdn::kCallRefOffset;
+    switch (referenceLength) {
+    case 0:
+        value = 0;
+        break;
+    case 1:
+        value = reference[0] & 0x7F;
+        break;
+    default:
+        value = ((reference[0] & 0x7Fu) << 8) + reference[1];
+        break;
+    }
+    refLength = referenceLength;
+    return isdn::kOk;
+}
+
+uint32_t ISDNPTL3::GetCallEntity(uint32_t callRef, ISDNPTCall*& entity)
+{
+    entity = isdn::CallPool().Find(callRef, line);
+    return entity != nullptr ? isdn::kOk : isdn::kNoCallForRef;
+}
+
+uint32_t ISDNPTL3::AllocateCallEntity(uint32_t callRef, ISDNPTCall*& entity)
+{
+    isdn::CallEntityPool& pool = isdn::CallPool();
+    entity = pool.Find(callRef, line);
+    if (entity != nullptr) {
+        return isdn::kOk;
+    }
+    entity = pool.FindIdle();
+    if (entity == nullptr) {
+        return isdn::kNoIdleCall;
+    }
+    entity->Claim(callRef, line, this);
+    return isdn::kOk;
+}
+
+const uint8_t* ISDNPTL3::GetIEPointer(const uint8_t* message, uint32_t length, uint8_t identifier,
+                                      uint32_t codeset, uint32_t occurrence)
+{
+    uint32_t refLength = 0;
+    uint32_t refValue = 0;
+    if (message == nullptr || GetCallRef(message, length, refLength, refValue) != isdn::kOk) {
+        return nullptr;
+    }
+    const uint32_t end = length - isdn::kFcsLength;
+    uint32_t lockedCodeset = 0;
+    int32_t shiftedCodeset = -1;  // a non-locking shift's codeset, for the next element only
+    bool passedHigher = false;    // an element of the wanted codeset above the wanted one was passed
+    uint32_t found = 0;
+    for (uint32_t position = isdn::kCallRefOffset + refLength + 1; position < end;) {
+        const uint8_t octet = message[position];
+        const bool shifted = shiftedCodeset >= 0;
+        const uint32_t elementCodeset = shifted ? static_cast<uint32_t>(shiftedCodeset) : lockedCodeset;
+        if (octet & 0x80) {
+            ++position;
+            if ((octet & 0xF0) == 0x90) {
+                if (octet & 0x08) {
+                    shiftedCodeset = octet & 0x07;
+                    continue;
+                }
+                lockedCodeset = octet & 0x07;
+                passedHigher = false;
+                if (lockedCodeset > codeset) {
+                    return nullptr;
+                }
+                shiftedCodeset = -1;
+                continue;
+            }
+            shiftedCodeset = -1;
+            if (elementCodeset != codeset) {
+                continue;
+            }
+            const bool matches = (octet & 0xF0) == 0xA0
+                                     ? octet == identifier
+                                     : ((octet >> 4) & 0x07) == (identifier & 0x0F) && (identifier & 0x80);
+            if (matches && ++found == occurrence) {
+                return message + position - 1;
+            }
+            continue;
+        }
+        if (passedHigher && !shifted) {
+            return nullptr;
+        }
+        if (end - position < 2 || message[position + 1] > end - position - 2) {
+            return nullptr;  // the element does not lie wholly inside the message
+        }
+        shiftedCodeset = -1;
+        if (elementCodeset == codeset) {
+            if (octet == identifier && ++found == occurrence) {
+                return message + position;
+            }
+            if (octet > identifier && !shifted) {
+                passedHigher = true;
+            }
+        }
+        position += message[position + 1] + 2u;
+    }
+    return nullptr;
+}
+
+void ISDNPTL3::DL_Established()
+{
+    isdn::CallEntityPool& pool = isdn::CallPool();
+    for (uint32_t i = 0; i < pool.Size(); ++i) {
+        if (pool[i].callState == kActive && pool[i].line == line) {
+            isdn::CallLinkEstablished(pool[i]);
+        }
+    }
+}
+
+void ISDNPTL3::DL_Released()
+{
+    isdn::CallEntityPool& pool = isdn::CallPool();
+    for (uint32_t i = 0; i < pool.Size(); ++i) {
+        if (pool[i].callState != 0 && pool[i].line == line) {
+            isdn::CallLinkReleased(pool[i]);
+        }
+    }
+}
+
+uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uint32_t time1, uint32_t time2)
+{
+    lastTime1 = time1;
+    lastTime2 = time2;
+    if (message == nullptr) {
+        return isdn::kMissingPointer;
+    }
+    if (length < kMinMessageLength) {
+        return isdn::kMessageTooShort;
+    }
+    const uint8_t discriminator = message[isdn::kDiscriminatorOffset];
+    if (discriminator != kQ931 && discriminator != kMaintenance && discriminator != kMaintenanceNational) {
+        return isdn::kBadDiscriminator;
+    }
+    uint32_t refLength = 0;
+    uint32_t callRef = 0;
+    const uint32_t result = GetCallRef(message, length, refLength, callRef);
+    if (result != isdn::kOk) {
+        return result;
+    }
+    const uint8_t messageType = message[isdn::kCallRefOffset + refLength];
+    if (discriminator != kQ931) {
+        using Handler = uint32_t (*)(ISDNPTL3&, const uint8_t*, uint32_t);
+        Handler handler = nullptr;
+        if (messageType == kService) {
+            handler = side == Side::CPE ? isdn::DCBU_CPE_Service : isdn::DCBU_CO_Service;
+        } else if (messageType == kServiceAcknowledge) {
+            handler = side == Side::CPE ? isdn::DCBU_CPE_ServiceAck : isdn::DCBU_CO_ServiceAck;
+        }
+        if (handler != nullptr) {
+            handler(*this, message, length);
+        }
+        return isdn::kOk;
+    }
+    const L3Message l3{message, length, side, line, time1, time2};
+    const uint32_t event = isdn::MessageEvent(messageType, side);
+    if (callRef == 0) {
+        return messageType == kRestart ? Restart(event, l3) : isdn::kOk;
+    }
+    ISDNPTCall* call = nullptr;
+    const bool newCall = (messageType == kSetup) || (side == Side::CPE && messageType == kResume);
+    if (newCall) {
+        ++(side == Side::CO ? incomingCalls : outgoingCalls);
+        const uint32_t allocated = AllocateCallEntity(callRef, call);
+        if (allocated != isdn::kOk) {
+            return allocated;
+        }
+    } else if (messageType == kSegment) {
+        if (GetCallEntity(callRef, call) != isdn::kOk) {
+            const uint32_t allocated = AllocateCallEntity(callRef, call);
+            if (allocated != isdn::kOk) {
+                return allocated;
+            }
+        }
+        isdn::SegmentState& segments = side == Side::CO ? coSegment : cpeSegment;
+        bool complete = false;
+        const uint32_t added = isdn::AddSegment(segments, message, length, refLength, complete);
+        if (added != isdn::kOk || !complete) {
+            return added;
+        }
+        // The whole message runs as if it had come in one piece, and counts
+        // like one.
+        const uint8_t wholeType = static_cast<uint8_t>(segments.messageType);
+        if (wholeType == kSetup || (side == Side::CPE && wholeType == kResume)) {
+            ++(side == Side::CO ? incomingCalls : outgoingCalls);
+        }
+        const L3Message whole{segments.buffer, segments.length, side, line, time1, time2};
+        return RunCounted(*call, isdn::MessageEvent(wholeType, side), whole);
+    } else if (GetCallEntity(callRef, call) != isdn::kOk) {
+        return isdn::kOk;  // a call that began before the monitor saw it
+    }
+    return RunCounted(*call, event, l3);
+}
+
+uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message& message)
+{
+    const uint32_t before = call.callState;
+    const uint32_t result = isdn::RunCallEvent(call, event, message);
+    // A suspend that is refused or times out returns to Active without a new connection.
+    if (call.callState != before && call.callState == kActive && before != kSuspendRequest) {
+        ++(call.direction == isdn::kDirectionIncoming ? incomingConnected : outgoingConnected);
+    }
+    return result;
+}
+
+// A RESTART with the global call reference reaches every call of the
+// process; each call decides by its channel.
+uint32_t ISDNPTL3::Restart(uint32_t event, const L3Message& message)
+{
+    isdn::CallEntityPool& pool = isdn::CallPool();
+    for (uint32_t i = 0; i < pool.Size(); ++i) {
+        if (pool[i].callState != 0) {
+            const uint32_t result = isdn::RunCallEvent(pool[i], event, message);
+            if (result != isdn::kOk) {
+                return result;
+            }
+        }
+    }
+    return isdn::kOk;
+}
