@@ -227,6 +227,16 @@ auto Simulator::WithUnit(size_t unit, Action action) const
     return action(const_cast<Slot*>(slot));
 }
 
+void Simulator::Update(size_t unit, const std::function<void(Slot&)>& action)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (unit < slots_.size())
+            action(*slots_[unit]);
+    }
+    poller_.Wake();
+}
+
 size_t Simulator::UnitCount() const
 {
     std::lock_guard lock(mutex_);
@@ -262,12 +272,7 @@ void Simulator::QueuePacket(size_t unit, uint8_t channel, uint8_t type, const st
 
 void Simulator::Play(size_t unit, std::vector<PlayItem> items, bool loop)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.Hold(std::move(items), loop);
-        return 0;
-    });
-    poller_.Wake();
+    Update(unit, [&](Slot& slot) { slot.unit.Hold(std::move(items), loop); });
 }
 
 void Simulator::SendNotice(size_t unit, uint32_t channel, bool on)
@@ -277,70 +282,43 @@ void Simulator::SendNotice(size_t unit, uint32_t channel, bool on)
 
 void Simulator::SendText(size_t unit, const std::string& text)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.SendLine(text);
-        return 0;
-    });
-    poller_.Wake();
+    Update(unit, [&](Slot& slot) { slot.unit.SendLine(text); });
 }
 
 void Simulator::SetSilent(size_t unit, bool silent)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.SetSilent(silent);
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.unit.SetSilent(silent); });
 }
 
 void Simulator::SetSilentCommands(size_t unit, std::vector<std::string> prefixes)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.SetSilentCommands(std::move(prefixes));
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.unit.SetSilentCommands(std::move(prefixes)); });
 }
 
 void Simulator::SetAnswerDelay(size_t unit, uint32_t ms)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.SetAnswerDelay(ms);
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.unit.SetAnswerDelay(ms); });
 }
 
 void Simulator::SetFirmwareInjections(size_t unit, FirmwareInjections injections)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->unit.SetFirmwareInjections(injections);
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.unit.SetFirmwareInjections(injections); });
 }
 
 void Simulator::SetFirmwareFile(size_t unit, std::string path)
 {
-    WithUnit(unit, [&](Slot* slot) {
-        if (slot)
-            slot->firmwareFile = std::move(path);
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.firmwareFile = std::move(path); });
 }
 
 void Simulator::Vanish(size_t unit)
 {
-    WithUnit(unit, [](Slot* slot) {
-        if (slot && slot->pty) {
-            slot->pty->Close();
-            RemoveLink(slot->linkPath);
-            slot->pending.clear();
+    Update(unit, [](Slot& slot) {
+        if (slot.pty) {
+            slot.pty->Close();
+            RemoveLink(slot.linkPath);
+            slot.pending.clear();
         }
-        return 0;
     });
-    poller_.Wake();
 }
 
 std::vector<std::string> Simulator::CommandLog(size_t unit) const
@@ -350,11 +328,7 @@ std::vector<std::string> Simulator::CommandLog(size_t unit) const
 
 void Simulator::ClearCommandLog(size_t unit)
 {
-    WithUnit(unit, [](Slot* slot) {
-        if (slot)
-            slot->unit.ClearCommandLog();
-        return 0;
-    });
+    Update(unit, [&](Slot& slot) { slot.unit.ClearCommandLog(); });
 }
 
 std::optional<std::string> Simulator::FirmwareImage(size_t unit) const

@@ -87,6 +87,8 @@ private:
     int64_t ServeUnits();
     template <typename Action>
     auto WithUnit(size_t unit, Action action) const;
+    // Applies `action` to the unit under the lock, then wakes the I/O thread.
+    void Update(size_t unit, const std::function<void(Slot&)>& action);
     bool WaitFor(uint32_t timeoutMs, const std::function<bool()>& done) const;
 
     SimulatorSettings settings_;
