@@ -87,32 +87,26 @@ int CRegistry::createProviderKey()
     return ok ? 1 : 0;
 }
 
+void CRegistry::deleteKeyBelow(const char* parentPath, const char* name, const char* path)
+{
+    HKEY parent = 0;
+    uint32_t code = reg::OpenKey(reg::kLocalMachine, parentPath, reg::kAccessAll, parent);
+    if (code != reg::kSuccess) {
+        traceFailure("RegOpenKeyEx(%s) failed.  %#08x", parentPath, code);
+        return;
+    }
+    code = reg::DeleteKey(parent, name);
+    if (code != reg::kSuccess) {
+        traceFailure("RegDeleteKey(%s) failed.  %#08x", path, code);
+    }
+    closeKey(parent);
+}
+
 int CRegistry::deleteProviderKey()
 {
-    HKEY maker = 0;
-    uint32_t code = reg::OpenKey(reg::kLocalMachine, kMakerKey, reg::kAccessAll, maker);
-    if (code != reg::kSuccess) {
-        traceFailure("RegOpenKeyEx(%s) failed.  %#08x", kMakerKey, code);
-    } else {
-        code = reg::DeleteKey(maker, kProductName);
-        if (code != reg::kSuccess) {
-            traceFailure("RegDeleteKey(%s) failed.  %#08x", kProviderKey, code);
-        }
-        closeKey(maker);
-    }
-
-    HKEY software = 0;
-    code = reg::OpenKey(reg::kLocalMachine, kSoftwareKey, reg::kAccessAll, software);
-    if (code != reg::kSuccess) {
-        traceFailure("RegOpenKeyEx(%s) failed.  %#08x", kSoftwareKey, code);
-    } else {
-        // Fails while the maker key holds another product's key.
-        code = reg::DeleteKey(software, kMakerName);
-        if (code != reg::kSuccess) {
-            traceFailure("RegDeleteKey(%s) failed.  %#08x", kMakerKey, code);
-        }
-        closeKey(software);
-    }
+    deleteKeyBelow(kMakerKey, kProductName, kProviderKey);
+    // Fails while the maker key holds another product's key.
+    deleteKeyBelow(kSoftwareKey, kMakerName, kMakerKey);
     return 1;
 }
 
@@ -125,9 +119,10 @@ int CRegistry::getDwordValue(HKEY key, const char* name, uint32_t* value)
         value != nullptr ? reg::QueryValue(key, NameText(name), &type, &data, &size) : reg::kInvalidParameter;
     bool ok = true;
     if (code != reg::kSuccess) {
-        traceFailure("RegQueryValueEx(%s) failed.  %#08x", NameText(name), code);
+        failQuery(name, code);
         ok = false;
     }
+    // Checked even after a failed query, whose type is then 0.
     if (type != reg::kTypeDword) {
         traceFailure("(%s)dwDataType != REG_DWORD.  %#08x", NameText(name), type);
         ok = false;
@@ -140,16 +135,11 @@ int CRegistry::getDwordValue(HKEY key, const char* name, uint32_t* value)
 
 int CRegistry::getStringValue(HKEY key, const char* name, std::string* value)
 {
-    uint32_t type = 0;
     uint32_t size = 0;
-    uint32_t code = value != nullptr ? reg::QueryValue(key, NameText(name), &type, nullptr, &size)
-                                     : reg::kInvalidParameter;
-    if (code != reg::kSuccess) {
-        traceFailure("RegQueryValueEx(%s) failed.  %#08x", NameText(name), code);
-        return 0;
+    if (value == nullptr) {
+        return failQuery(name, reg::kInvalidParameter);
     }
-    if (type != reg::kTypeString) {
-        traceFailure("dwDataType != REG_SZ.  %#08x", type);
+    if (!queryTyped(key, name, reg::kTypeString, "REG_SZ", nullptr, &size)) {
         return 0;
     }
     std::vector<char> buffer;
@@ -159,14 +149,8 @@ int CRegistry::getStringValue(HKEY key, const char* name, std::string* value)
         traceFailure(" NULL == pBuffer ");
         return 0;
     }
-    code = reg::QueryValue(key, NameText(name), &type, buffer.data(), &size);
-    if (code != reg::kSuccess) {
-        traceFailure("RegQueryValueEx(%s) failed.  %#08x", NameText(name), code);
-        return 0;
-    }
-    // Another process may have changed the value between the two queries.
-    if (type != reg::kTypeString) {
-        traceFailure("dwDataType != REG_SZ.  %#08x", type);
+    // Queried again with the type check: another process may change the value in between.
+    if (!queryTyped(key, name, reg::kTypeString, "REG_SZ", buffer.data(), &size)) {
         return 0;
     }
     const std::string text(buffer.data());
@@ -178,18 +162,10 @@ int CRegistry::getStringValue(HKEY key, const char* name, std::string* value)
 
 int CRegistry::getBinaryValue(HKEY key, const char* name, void* buffer, uint32_t size)
 {
-    uint32_t type = 0;
-    const uint32_t code = buffer != nullptr ? reg::QueryValue(key, NameText(name), &type, buffer, &size)
-                                            : reg::kInvalidParameter;
-    if (code != reg::kSuccess) {
-        traceFailure("RegQueryValueEx(%s) failed.  %#08x", NameText(name), code);
-        return 0;
+    if (buffer == nullptr) {
+        return failQuery(name, reg::kInvalidParameter);
     }
-    if (type != reg::kTypeBinary) {
-        traceFailure("dwDataType != REG_BINARY.  %#08x", type);
-        return 0;
-    }
-    return 1;
+    return queryTyped(key, name, reg::kTypeBinary, "REG_BINARY", buffer, &size);
 }
 
 int CRegistry::setDwordValue(HKEY key, const char* name, uint32_t value)
@@ -208,6 +184,27 @@ int CRegistry::setStringValue(HKEY key, const char* name, const char* value)
 int CRegistry::setBinaryValue(HKEY key, const char* name, const void* data, uint32_t size)
 {
     return setValue(key, name, reg::kTypeBinary, data, size);
+}
+
+bool CRegistry::failQuery(const char* name, uint32_t code)
+{
+    traceFailure("RegQueryValueEx(%s) failed.  %#08x", NameText(name), code);
+    return false;
+}
+
+int CRegistry::queryTyped(HKEY key, const char* name, uint32_t expectedType, const char* typeName, void* data,
+                          uint32_t* size)
+{
+    uint32_t type = 0;
+    const uint32_t code = reg::QueryValue(key, NameText(name), &type, data, size);
+    if (code != reg::kSuccess) {
+        return failQuery(name, code);
+    }
+    if (type != expectedType) {
+        traceFailure("dwDataType != %s.  %#08x", typeName, type);
+        return 0;
+    }
+    return 1;
 }
 
 int CRegistry::setValue(HKEY key, const char* name, uint32_t type, const void* data, uint32_t size)

@@ -43,6 +43,12 @@ public:
     int setBinaryValue(HKEY key, const char* name, const void* data, uint32_t size);
 
 private:
+    // Opens `parentPath` and deletes its subkey `name` (whose full path is `path`).
+    void deleteKeyBelow(const char* parentPath, const char* name, const char* path);
+    // Traces the failed query; returns false.
+    bool failQuery(const char* name, uint32_t code);
+    // A query whose value must have `expectedType` (traced as `typeName` when not).
+    int queryTyped(HKEY key, const char* name, uint32_t expectedType, const char* typeName, void* data, uint32_t* size);
     int setValue(HKEY key, const char* name, uint32_t type, const void* data, uint32_t size);
     void traceFailure(const char* format, ...) __attribute__((format(printf, 2, 3)));
 

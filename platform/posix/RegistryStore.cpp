@@ -134,6 +134,26 @@ uint32_t ResolvePresent(Key handle, const Document& document, OpenedKey& out)
     return KeyPresent(document, out.path) ? kSuccess : kKeyDeleted;
 }
 
+// The key of `parent` and the path of its subkey `subKey`.
+uint32_t ResolveChild(Key parent, const std::string& subKey, OpenedKey& base, std::string& path)
+{
+    const uint32_t code = Resolve(parent, base);
+    if (code != kSuccess) {
+        return code;
+    }
+    path = ChildPath(base.path, subKey);
+    return path.empty() ? kInvalidParameter : kSuccess;
+}
+
+// Runs `change` under the writers' lock once the handle's key is found in the file.
+uint32_t UpdateAtKey(Key handle, OpenedKey& opened, const file::DocumentChange& change)
+{
+    return file::UpdateDocument(StoreLocation(), [&](Document& document, bool& changed) {
+        const uint32_t present = ResolvePresent(handle, document, opened);
+        return present != kSuccess ? present : change(document, changed);
+    });
+}
+
 uint32_t CheckRight(const OpenedKey& key, uint32_t right)
 {
     return (key.access & right) == right ? kSuccess : kAccessDenied;
@@ -156,11 +176,7 @@ uint32_t ChangeValues(Key key, const std::string& name, const std::function<uint
     if (code != kSuccess) {
         return code;
     }
-    return file::UpdateDocument(StoreLocation(), [&](Document& document, bool& changed) {
-        const uint32_t present = ResolvePresent(key, document, opened);
-        if (present != kSuccess) {
-            return present;
-        }
+    return UpdateAtKey(key, opened, [&](Document& document, bool& changed) {
         const uint32_t result = change(document.List(opened.path));
         changed = result == kSuccess;
         return result;
@@ -179,11 +195,8 @@ uint32_t OpenKey(Key parent, const std::string& subKey, uint32_t access, Key& ou
 {
     out = 0;
     OpenedKey base;
-    uint32_t code = Resolve(parent, base);
-    const std::string path = code == kSuccess ? ChildPath(base.path, subKey) : std::string();
-    if (code == kSuccess && path.empty()) {
-        code = kInvalidParameter;
-    }
+    std::string path;
+    uint32_t code = ResolveChild(parent, subKey, base, path);
     Document document;
     if (code == kSuccess) {
         code = file::LoadDocument(StoreLocation(), document);
@@ -204,18 +217,11 @@ uint32_t CreateKey(Key parent, const std::string& subKey, uint32_t access, Key& 
 {
     out = 0;
     OpenedKey base;
-    uint32_t code = Resolve(parent, base);
-    const std::string path = code == kSuccess ? ChildPath(base.path, subKey) : std::string();
-    if (code == kSuccess && path.empty()) {
-        code = kInvalidParameter;
-    }
+    std::string path;
+    uint32_t code = ResolveChild(parent, subKey, base, path);
     std::string spelled;
     if (code == kSuccess) {
-        code = file::UpdateDocument(StoreLocation(), [&](Document& document, bool& changed) {
-            const uint32_t present = ResolvePresent(parent, document, base);
-            if (present != kSuccess) {
-                return present;
-            }
+        code = UpdateAtKey(parent, base, [&](Document& document, bool& changed) {
             spelled = document.Spelling(path);
             if (KeyPresent(document, path)) {
                 return kSuccess;
@@ -247,19 +253,15 @@ uint32_t CreateKey(Key parent, const std::string& subKey, uint32_t access, Key& 
 uint32_t DeleteKey(Key parent, const std::string& subKey)
 {
     OpenedKey base;
-    uint32_t code = Resolve(parent, base);
-    const std::string path = code == kSuccess ? ChildPath(base.path, subKey) : std::string();
-    if (code == kSuccess && (path.empty() || path == base.path)) {
+    std::string path;
+    uint32_t code = ResolveChild(parent, subKey, base, path);
+    if (code == kSuccess && path == base.path) {
         code = kInvalidParameter;
     }
     if (code != kSuccess) {
         return code;
     }
-    return file::UpdateDocument(StoreLocation(), [&](Document& document, bool& changed) {
-        const uint32_t present = ResolvePresent(parent, document, base);
-        if (present != kSuccess) {
-            return present;
-        }
+    return UpdateAtKey(parent, base, [&](Document& document, bool& changed) {
         if (!document.Exists(path)) {
             return kNotFound;
         }

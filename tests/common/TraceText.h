@@ -2,20 +2,47 @@
 // the rest of a line can be compared byte for byte.
 #pragma once
 
-#include <regex>
+#include <cctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
-inline const std::regex& TimeTextPattern()
+// The layout of ctime(), "Thu Dec 10 00:48:56 2026": A upper case, a lower
+// case, 9 a digit, _ a blank or a digit (a day below 10 has a blank before it).
+inline bool IsTimeText(std::string_view text)
 {
-    // The layout of ctime(): "Thu Dec 10 00:48:56 2026" (a day below 10 has a blank before it).
-    static const std::regex pattern("\n[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4} ");
-    return pattern;
+    static constexpr std::string_view kShape = "Aaa Aaa _9 99:99:99 9999";
+    if (text.size() < kShape.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < kShape.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool fits = kShape[i] == 'A'   ? std::isupper(c) != 0
+                          : kShape[i] == 'a' ? std::islower(c) != 0
+                          : kShape[i] == '9' ? std::isdigit(c) != 0
+                          : kShape[i] == '_' ? (c == ' ' || std::isdigit(c) != 0)
+                                             : c == static_cast<unsigned char>(kShape[i]);
+        if (!fits) {
+            return false;
+        }
+    }
+    return true;
 }
 
+// Every "\n<time text> " becomes "\n<time> ".
 inline std::string MaskTimes(const std::string& text)
 {
-    return std::regex_replace(text, TimeTextPattern(), "\n<time> ");
+    constexpr size_t kTimeLength = 24;
+    std::string masked;
+    for (size_t i = 0; i < text.size(); ++i) {
+        masked += text[i];
+        const std::string_view rest = std::string_view(text).substr(i + 1);
+        if (text[i] == '\n' && IsTimeText(rest) && rest.size() > kTimeLength && rest[kTimeLength] == ' ') {
+            masked += "<time>";
+            i += kTimeLength;
+        }
+    }
+    return masked;
 }
 
 // The masked lines, each without its leading "\n<time> ".

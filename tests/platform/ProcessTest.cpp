@@ -1,4 +1,4 @@
-// The child-process helper the sharing tests rely on, and the system directory.
+// The child-process helper the sharing tests rely on, and the well-known locations.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/Paths.h"
 #include "platform/ProcessEnvironment.h"
+#include "platform/RegistryStore.h"
 
 TEST(ChildProcess, ReturnsTheBodysResult)
 {
@@ -28,11 +29,25 @@ TEST(ChildProcess, ChildThatOverstaysIsKilled)
     EXPECT_EQ(platform::WaitChildProcess(child, 100), -1);
 }
 
-TEST(SystemDirectory, ComesFromTheEnvironmentOrTheDefault)
+struct LocationCase {
+    const char* variable;
+    std::string (*location)();
+    const char* fallback;
+};
+
+const LocationCase kLocations[] = {
+    {"QXZAQ_SYSDIR", platform::SystemDirectory, "/var/lib/qxzaq16"},
+    {"QXZAQ_REGISTRY", platform::registry::StoreLocation, "/etc/qxzaq16/qxzaq16.reg"},
+};
+
+TEST(Locations, ComeFromTheEnvironmentOrTheDefault)
 {
-    ASSERT_TRUE(platform::SetEnvironmentVariable("QXZAQ_SYSDIR", ""));
-    EXPECT_EQ(platform::SystemDirectory(), "/var/lib/qxzaq16");
-    ASSERT_TRUE(platform::SetEnvironmentVariable("QXZAQ_SYSDIR", "/tmp/sys"));
-    EXPECT_EQ(platform::SystemDirectory(), "/tmp/sys");
-    platform::SetEnvironmentVariable("QXZAQ_SYSDIR", "");
+    for (const LocationCase& entry : kLocations) {
+        SCOPED_TRACE(entry.variable);
+        ASSERT_TRUE(platform::SetEnvironmentVariable(entry.variable, ""));
+        EXPECT_EQ(entry.location(), entry.fallback);
+        ASSERT_TRUE(platform::SetEnvironmentVariable(entry.variable, "/tmp/elsewhere"));
+        EXPECT_EQ(entry.location(), "/tmp/elsewhere");
+        platform::SetEnvironmentVariable(entry.variable, "");
+    }
 }

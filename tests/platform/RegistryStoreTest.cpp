@@ -263,12 +263,3 @@ TEST_F(RegistryFileTest, AFileThatCannotBeReadIsNeverOverwritten)
     EXPECT_NE(reg::CreateKey(reg::kLocalMachine, "Software", reg::kAccessAll, key), reg::kSuccess);
     EXPECT_TRUE(fs::is_directory(registryPath));
 }
-
-TEST(RegistryLocation, ComesFromTheEnvironmentOrTheDefault)
-{
-    ASSERT_TRUE(platform::SetEnvironmentVariable("QXZAQ_REGISTRY", ""));
-    EXPECT_EQ(reg::StoreLocation(), "/etc/qxzaq16/qxzaq16.reg");
-    ASSERT_TRUE(platform::SetEnvironmentVariable("QXZAQ_REGISTRY", "/tmp/other.reg"));
-    EXPECT_EQ(reg::StoreLocation(), "/tmp/other.reg");
-    platform::SetEnvironmentVariable("QXZAQ_REGISTRY", "");
-}

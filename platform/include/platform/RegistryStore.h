@@ -52,7 +52,10 @@ constexpr uint32_t kKeyDeleted = 1018;           // ERROR_KEY_DELETED (the handl
 // Handles carry the access they were opened with, checked as Windows does:
 // reading values needs query access (in kAccessRead), writing and deleting
 // values set access (in kAccessWrite), creating a key below a handle
-// create-subkey access; the predefined root has every right.
+// create-subkey access; the predefined root has every right but holds no values.
+// `subKey` is names joined by "\" (a trailing "\" is allowed, "" names the key
+// itself); an empty name inside it, one over 255 characters or one holding a
+// line break is kInvalidParameter, as are value names with a line break.
 uint32_t OpenKey(Key parent, const std::string& subKey, uint32_t access, Key& out);
 // Opens the key, creating it (and any missing keys above it) when absent.
 uint32_t CreateKey(Key parent, const std::string& subKey, uint32_t access, Key& out);
@@ -65,6 +68,7 @@ uint32_t QueryValue(Key key, const std::string& name, uint32_t* type, void* data
 uint32_t SetValue(Key key, const std::string& name, uint32_t type, const void* data, uint32_t size);
 // RegDeleteValue.
 uint32_t DeleteValue(Key key, const std::string& name);
+// Every change is on disk when the call that made it returns; FlushKey only checks the handle.
 uint32_t FlushKey(Key key);
 uint32_t CloseKey(Key key);
 
