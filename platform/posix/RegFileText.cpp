@@ -305,7 +305,8 @@ KeyEntry* ParseSectionLine(std::string_view line, Document& document)
     if (close == std::string_view::npos) {
         return nullptr;
     }
-    std::string_view inside = TrimBlanks(line.substr(1, close - 1));
+    // Not trimmed: key names may begin or end with blanks.
+    std::string_view inside = line.substr(1, close - 1);
     const bool deletes = inside.starts_with('-');
     if (deletes) {
         inside.remove_prefix(1);

@@ -142,6 +142,19 @@ TEST_F(RegistryFileTest, WritesTheRegeditFormatAndReadsItBack)
     reg::CloseKey(key);
 }
 
+TEST_F(RegistryFileTest, KeyNamesWithBracketsAndBlanksReadBack)
+{
+    for (const char* name : {" spaced key ", "a]b", "[x", "-dash", "semi;colon", "\"quoted\""}) {
+        SCOPED_TRACE(name);
+        const reg::Key key = Create(std::string("Software\\") + name);
+        ASSERT_EQ(SetStored(key, "v", TextValue(name)), reg::kSuccess);
+        reg::CloseKey(key);
+        const reg::Key again = Open(std::string("Software\\") + name);
+        EXPECT_EQ(QueryStored(again, "v"), TextValue(name));
+        reg::CloseKey(again);
+    }
+}
+
 TEST_F(RegistryFileTest, NewKeysKeepTheFileInTreeOrder)
 {
     for (const char* path : {"A\\B", "A\\C", "A\\B\\D", "Z", "A\\B\\D\\E"}) {
