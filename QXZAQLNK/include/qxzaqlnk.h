@@ -478,6 +478,61 @@ QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetBoardInfo(uint32_t board, ZAQ16_BOARD_INFO
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXType(uint32_t board);
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetTraceLevel(int32_t level);
 
+/* Events, D-channel forwarding and display text. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetEvent(uint32_t* reserved, uint32_t* timeStamp, uint32_t* eventCode,
+                                            uint32_t* param, uint32_t* board, uint32_t* channel);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQEnableEventUpdates(void);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQDisableEventUpdates(void);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQEnableDChEvents(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQDisableDChEvents(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetMessage(uint32_t channel, char* buffer, uint32_t size);
+
+/* Line options: Set entries return a status; Get entries the value, or -1 without an answer. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetBusType(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetBusType(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetClockType(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetClockType(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetEncodingType(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetEncodingType(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetRDSPType(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetRDSPType(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetSplitType(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetSplitType(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetStartStopDetect(uint32_t board, int32_t type);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetStartStopDetect(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetStream(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetStream(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetSlots(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetSlots(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetStartStopMin(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetStartStopMin(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetStartStopMax(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetStartStopMax(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetVOXStartStopOn(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetVOXStartStopOn(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetVOXStartStopOff(uint32_t board, int32_t value);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetVOXStartStopOff(uint32_t board);
+/* A mask text has at most 9 characters; Get copies it (with its terminator, 10 bytes at most)
+   and returns its first character, 0 when the unit gave none. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetLightMask0(uint32_t board, const char* mask);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetLightMask0(uint32_t board, char* buffer);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetLightMask1(uint32_t board, const char* mask);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetLightMask1(uint32_t board, char* buffer);
+/* PBX level 0 to 255. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetPBXLevel(uint32_t board, int32_t level);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXLevel(uint32_t board);
+
+/* Unit status. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetSerialNumber(uint32_t board, uint32_t* serial);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetDChannelStatus(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPhoneLevels(uint32_t board, uint8_t levels[16]);
+/* counters: 16 words (64 bytes): phone errors, PBX errors, phone and PBX error rates, one byte per line. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQCheckErrors(uint32_t board, uint32_t counters[16]);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQClearErrors(uint32_t board);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXDate_Time(uint32_t board, uint32_t* year, uint32_t* month, uint32_t* day,
+                                                   uint32_t* hour, uint32_t* minute, uint32_t* second);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* status);
+
 #ifdef __cplusplus
 }
 #endif

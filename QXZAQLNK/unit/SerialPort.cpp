@@ -164,8 +164,8 @@ uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
 
 void CSerialPort::PurgeInput()
 {
-    if (isOpen != 0) {
-        std::lock_guard<std::mutex> guard(readMutex);
+    // Not under the read lock: the device lets a read in progress drop what it holds.
+    if (isOpen != 0 && handle) {
         handle->Purge(true, false);
     }
 }

@@ -93,6 +93,12 @@ bool ZAQ16PORT::Step()
             TakeTextByte(byte);
         }
     } else if (LastReadFailed()) {
+        if (!deviceLost.exchange(true)) {
+            // Nothing can answer a command now: end the waits at once.
+            commandResult = ZAQ16_RET_NOT_READY;
+            commandEvent.Set();
+            answerEvent.Set();
+        }
         WaitForStopWithin(kFailedReadBackoffMs);
     }
     // The timers' routines run here, on this thread, between bytes and packets.
@@ -311,6 +317,9 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
     }
+    if (deviceLost) {
+        return ZAQ16_RET_NOT_READY;
+    }
     // Armed before sending, so that an answer parsed before the wait still counts.
     commandEvent.Reset();
     commandResult = ZAQ16_RET_PENDING;
@@ -330,7 +339,7 @@ uint32_t ZAQ16PORT::WaitForAnswer(const std::function<bool()>& answered, uint32_
     const uint32_t start = platform::TickCount();
     for (;;) {
         const uint32_t elapsed = platform::TickCount() - start;
-        if (answered() || elapsed >= totalMs) {
+        if (answered() || elapsed >= totalMs || deviceLost) {
             return elapsed;
         }
         answerEvent.Wait(std::min(pollMs, totalMs - elapsed));

@@ -151,4 +151,6 @@ private:
     // Set after every answer line, so that a waiting query looks at once.
     platform::AutoResetEvent answerEvent;
     platform::AutoResetEvent stopSignal;
+    // The device has gone (its reads fail): commands no longer wait for answers.
+    std::atomic<bool> deviceLost{false};
 };

@@ -4,6 +4,7 @@
 // reader's byte-by-byte requests cost no system call while data flows.
 #include "platform/SerialDevice.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -115,6 +116,7 @@ public:
     {
         const SerialTimeouts timeouts = GetTimeouts();
         std::lock_guard<std::mutex> guard(mutex_);
+        DropBufferIfPurged();
         auto* bytes = static_cast<uint8_t*>(out);
         IoResult result;
         result.bytes = TakeBuffered(bytes, size);
@@ -159,6 +161,7 @@ public:
                 break;
             }
             if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                DropBufferIfPurged();
                 const uint32_t error = Fill();
                 if (error != 0) {
                     result.error = error;
@@ -213,9 +216,11 @@ public:
 
     bool Purge(bool receive, bool transmit) override
     {
-        std::lock_guard<std::mutex> guard(mutex_);
+        // The reader may be inside a read: it drops its buffer at its next
+        // step instead of this thread waiting for the read to end.
         if (receive) {
-            head_ = tail_ = 0;
+            purgePending_ = true;
+            Interrupt();
         }
         const int which = receive && transmit ? TCIOFLUSH : receive ? TCIFLUSH : TCOFLUSH;
         return (!receive && !transmit) || tcflush(fd_, which) == 0;
@@ -243,6 +248,13 @@ public:
 private:
     // A write that the time-outs leave unbounded still gives up after this long.
     static constexpr int64_t kUnboundedWriteLimitMs = 10000;
+
+    void DropBufferIfPurged()
+    {
+        if (purgePending_.exchange(false)) {
+            head_ = tail_ = 0;
+        }
+    }
 
     size_t TakeBuffered(uint8_t* out, size_t wanted)
     {
@@ -298,6 +310,7 @@ private:
     size_t head_ = 0;
     size_t tail_ = 0;
     bool vanished_ = false;
+    std::atomic<bool> purgePending_{false};
 };
 
 }  // namespace

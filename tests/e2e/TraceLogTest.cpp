@@ -1,0 +1,68 @@
+// The trace log as the library writes it: the exact line, the level filter,
+// the start-up lines that always appear, and the rotation at each load.
+#include <regex>
+
+#include "LinkFixture.h"
+#include "platform/Program.h"
+#include "qxzaqlnk.h"
+
+namespace {
+
+class TraceLog : public LinkFixture {};
+
+// "\n" + ctime-like text + " " + level (7) + "-" + function (15) + " " + message.
+const std::regex kLinePrefix(R"(^\n[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4} )");
+
+TEST_F(TraceLog, StartLinkWritesItsTwoFatalLinesWhateverTheLevel)
+{
+    WriteRegistry({}, 0);
+    Load();
+    QXZAQStartLink(nullptr);
+    const std::string text = TraceText();
+    ASSERT_TRUE(std::regex_search(text, kLinePrefix)) << text;
+    const std::string first = text.substr(26, text.find('\n', 1) - 26);
+    EXPECT_EQ(first, "FATAL  -STARTINGUP DLL   STARTINGUP DLL Messages only post as FATAL so that they always show!");
+    EXPECT_NE(text.find("FATAL  -STARTING UP DLL DLL VERSION 1.4.0.52"), std::string::npos);
+    // Level 0: nothing else.
+    EXPECT_EQ(text.find("INFO"), std::string::npos);
+}
+
+TEST_F(TraceLog, LevelFilterAndSetTraceLevel)
+{
+    WriteRegistry({}, 3);
+    Load();
+    EXPECT_EQ(QXZAQSetTraceLevel(6), 3u);  // out of range: unchanged
+    EXPECT_EQ(QXZAQSetTraceLevel(4), 3u);
+    ZAQ16_LINK_INFO info{};
+    info.size = sizeof info;
+    QXZAQGetLinkInfo(&info);  // a TRACE line, now written
+    EXPECT_EQ(QXZAQSetTraceLevel(0), 4u);
+    QXZAQGetLinkInfo(&info);  // not written any more
+    const std::string text = TraceText();
+    EXPECT_NE(text.find("INFO   -QXZAQSetTraceLevel Trace Set to 6\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("INFO   -QXZAQSetTraceLevel Trace Set to 0\n"), std::string::npos);
+    size_t count = 0;
+    for (size_t at = text.find("-QXZAQGetLinkInfo"); at != std::string::npos;
+         at = text.find("-QXZAQGetLinkInfo", at + 1)) {
+        ++count;
+    }
+    EXPECT_EQ(count, 1u);
+    EXPECT_NE(text.find("TRACE  -QXZAQGetLinkInfo Info pointer : "), std::string::npos);
+}
+
+TEST_F(TraceLog, EachLoadKeepsThePreviousRunAsOrg)
+{
+    WriteRegistry({}, 3);
+    const std::string probe = std::string(ZAQ_BINARY_DIR) + "/tests/programs/library_load_probe";
+    const platform::Program::Environment environment = {{"QXZAQ_REGISTRY", dir.File("qxzaq16.reg")}};
+    ASSERT_EQ(platform::RunProgram({probe, "5"}, environment, 10000).first, 0);
+    ASSERT_EQ(platform::RunProgram({probe, "2"}, environment, 10000).first, 0);
+    const std::string previous = ReadWholeFile(dir.File("qxzaqlnk.org"));
+    const std::string current = TraceText();
+    EXPECT_NE(previous.find("Trace Set to 5"), std::string::npos) << previous;
+    EXPECT_EQ(previous.find("Trace Set to 2"), std::string::npos);
+    EXPECT_NE(current.find("Trace Set to 2"), std::string::npos) << current;
+    EXPECT_EQ(current.find("Trace Set to 5"), std::string::npos);
+}
+
+}  // namespace
