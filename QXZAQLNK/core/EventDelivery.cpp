@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/EventSink.h"
-#include "core/EventText.h"
+#include "common/EventText.h"
 #include "core/LinkState.h"
 #include "core/LinkedList.h"
 #include "core/Trace.h"

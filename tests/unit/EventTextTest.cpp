@@ -1,8 +1,8 @@
 // The text of each kind of event as the trace shows it in callback mode.
 #include <gtest/gtest.h>
 
-#include "core/EventNames.h"
-#include "core/EventText.h"
+#include "common/EventNames.h"
+#include "common/EventText.h"
 
 namespace {
 
@@ -55,6 +55,37 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{QXEVT_LINE_LIGHT_ON, 1, "(1234) Board 1, Channel 20 EVENT 1061 NOT KNOWN(0x0001)"},
         TextCase{QXEVT_CALL_CONNECTED, 332, "(1234) Board 1, Channel 20 EVENT 6f NOT KNOWN(0x014c)"},
         TextCase{0x77, 0, "(1234) Board 1, Channel 20 EVENT 77 NOT KNOWN(0x0000)"}));
+
+struct ViewerCase {
+    uint32_t code;
+    uint32_t param;
+    const char* text;
+};
+
+class ViewerTexts : public testing::TestWithParam<ViewerCase> {};
+
+TEST_P(ViewerTexts, DifferFromTheTraceWhereTheViewerNamesMore)
+{
+    ZAQ16_EVENT event{};
+    event.timeStamp = 99;
+    event.board = 0;
+    event.channel = 5;
+    event.eventCode = GetParam().code;
+    event.param = GetParam().param;
+    EXPECT_EQ(EventText(event, EventTextStyle::Viewer), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, ViewerTexts,
+    testing::Values(ViewerCase{QXEVT_DIGIT_PRESSED, '5', "(99) Board 0, Channel 5 QXEVT_DIGIT_PRESSED(5) "},
+                    ViewerCase{QXEVT_AUDIO_ON, 3, "(99) Board 0, Channel 5 QXEVT_AUDIO_ON(HandsetReceiver 3)"},
+                    ViewerCase{QXEVT_AUDIO_OFF, 9, "(99) Board 0, Channel 5 QXEVT_AUDIO_OFF(Unknown)"},
+                    ViewerCase{QXEVT_ABANDONED, 2, "(99) Board 0, Channel 5 QXEVT_ABANDONED(0x0002)"},
+                    ViewerCase{QXEVT_LINE_LIGHT_ON, 1, "(99) Board 0, Channel 5 QXEVT_LINE_LIGHT_ON(0x0001)"},
+                    ViewerCase{QXEVT_CALL_CONNECTED, 332, "(99) Board 0, Channel 5 QXEVT_CALL_CONNECTED(0x014c)"},
+                    ViewerCase{QXEVT_CALL_USER_INFO, 280, "(99) B 0, C5 UNKNOWN EVENT(0x0077) "},
+                    ViewerCase{0x77, 0, "(99) B 0, C5 UNKNOWN EVENT(0x0077) "},
+                    ViewerCase{0x1055, 3, "(99) B 0, C5 UNKNOWN EVENT(0x1055) "}));
 
 TEST(EventNames, GridAndGaps)
 {

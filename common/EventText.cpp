@@ -1,9 +1,10 @@
-#include "core/EventText.h"
+#include "common/EventText.h"
 
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
-#include "core/EventNames.h"
+#include "common/EventNames.h"
 
 namespace {
 
@@ -19,10 +20,13 @@ std::string Format(const char* format, ...)
     return text;
 }
 
-const char* AudioPathName(uint32_t path)
+const char* AudioPathName(uint32_t path, EventTextStyle style)
 {
-    static const char* const kPaths[] = {"", "Handset", "Handsfree", "Handset Receiver", "Speaker Monitor"};
-    return path < std::size(kPaths) ? kPaths[path] : "";
+    static const char* const kTracePaths[] = {"", "Handset", "Handsfree", "Handset Receiver", "Speaker Monitor"};
+    static const char* const kViewerPaths[] = {"Unknown", "Handset 1", "Handsfree 2", "HandsetReceiver 3",
+                                               "Speaker Monitor 4"};
+    const char* const* paths = style == EventTextStyle::Trace ? kTracePaths : kViewerPaths;
+    return path < std::size(kTracePaths) ? paths[path] : paths[0];
 }
 
 bool InRange(uint32_t code, uint32_t first, uint32_t last)
@@ -30,9 +34,18 @@ bool InRange(uint32_t code, uint32_t first, uint32_t last)
     return code >= first && code <= last;
 }
 
+// Codes that the viewer lists by name and hexadecimal parameter although the
+// trace calls them unknown: the connection codes, the named lamps, the call events.
+bool ViewerNamesWithHexParameter(uint32_t code)
+{
+    return InRange(code, QXEVT_ABANDONED, QXEVT_MUTE_BUTTON_PRESSED) ||
+           (InRange(code, QXEVT_LINE_LIGHT_OFF, QXEVT_CALLWAITING_LIGHT_QUICKFLASH) && EventName(code) != nullptr) ||
+           (InRange(code, QXEVT_CALL_CONNECTED, QXEVT_CALL_REJECTED)) || code == QXEVT_CALL_ALERTING;
+}
+
 }  // namespace
 
-std::string EventText(const ZAQ16_EVENT& e)
+std::string EventText(const ZAQ16_EVENT& e, EventTextStyle style)
 {
     // The tick, board and channel print as the signed numbers they always did.
     const int tick = static_cast<int>(e.timeStamp);
@@ -58,7 +71,9 @@ std::string EventText(const ZAQ16_EVENT& e)
     case QXEVT_STARTSTOP_OFF:
         return Format("(%d) Board %d, Channel %d %s ", tick, board, channel, name);
     case QXEVT_DIGIT_PRESSED:
-        return Format("(%d) Board %d, Channel %d QXEVT_DIGIT(%c) ", tick, board, channel, static_cast<char>(e.param));
+        return Format(style == EventTextStyle::Trace ? "(%d) Board %d, Channel %d QXEVT_DIGIT(%c) "
+                                                     : "(%d) Board %d, Channel %d QXEVT_DIGIT_PRESSED(%c) ",
+                      tick, board, channel, static_cast<char>(e.param));
     case QXEVT_DIGIT_RELEASED:
         return Format("(%d) Board %d, Channel %d QXEVT_DIGIT_RELEASED(%c) ", tick, board, channel,
                       static_cast<char>(e.param));
@@ -76,7 +91,8 @@ std::string EventText(const ZAQ16_EVENT& e)
         return Format("(%d) Board %d, Channel %d %s(%d) ", tick, board, channel, name, static_cast<int>(e.param));
     case QXEVT_AUDIO_ON:
     case QXEVT_AUDIO_OFF:
-        return Format("(%d) Board %d, Channel %d %s(%s)", tick, board, channel, name, AudioPathName(e.param));
+        return Format("(%d) Board %d, Channel %d %s(%s)", tick, board, channel, name,
+                      AudioPathName(e.param, style));
     default:
         break;
     }
@@ -85,6 +101,12 @@ std::string EventText(const ZAQ16_EVENT& e)
     }
     if (InRange(code, QXEVT_DISPLAY_CLOCK, QXEVT_CONNECTED)) {
         return Format("(%d) Board %d, Channel %d %s(0x%04x)", tick, board, channel, name, e.param);
+    }
+    if (style == EventTextStyle::Viewer) {
+        if (ViewerNamesWithHexParameter(code)) {
+            return Format("(%d) Board %d, Channel %d %s(0x%04x)", tick, board, channel, name, e.param);
+        }
+        return Format("(%d) B %d, C%d UNKNOWN EVENT(0x%04x) ", tick, board, channel, code);
     }
     return Format("(%d) Board %d, Channel %d EVENT %x NOT KNOWN(0x%04x)", tick, board, channel, code, e.param);
 }

@@ -1,4 +1,4 @@
-#include "core/EventNames.h"
+#include "common/EventNames.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,7 @@ struct NamedCode {
 
 // Sorted by code: the call events, the phone events, then the named-lamp grid.
 constexpr NamedCode kNames[] = {
-#include "core/EventNames.inc"
+#include "common/EventNames.inc"
 };
 
 constexpr bool SortedByCode()
