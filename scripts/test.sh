@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: once in build/, then once more with
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+# --quick runs the first pass only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+run_tests() {
+  local dir=$1
+  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300
+}
+
+scripts/build.sh
+run_tests build
+
+if [ "${1:-}" != "--quick" ]; then
+  scripts/build.sh --sanitize
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    run_tests build-asan
+fi
