@@ -18,7 +18,7 @@ int32_t FindOctet3(const uint8_t* message, uint32_t length, uint8_t identifier)
 {
     uint32_t refLength = 0;
     uint32_t refValue = 0;
-    if (ISDNPTL3::GetCallRef(message, length, refLength, refValue) != kOk) {
+    if (message == nullptr || ISDNPTL3::GetCallRef(message, length, refLength, refValue) != kOk) {
         return -1;
     }
     const uint32_t end = length - kFcsLength;

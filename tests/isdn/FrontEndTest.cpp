@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include "IsdnTestSupport.h"
+
+using namespace isdntest;
+
+namespace {
+
+constexpr uint8_t kRr = 0x01;
+
+// A TEI-management message (UI on SAPI 63, TEI 127).
+Bytes TeiManagement(uint8_t commandResponse, uint8_t type, uint16_t ri, uint8_t ai)
+{
+    return Frame(63, commandResponse, 127, {0x03},
+                 {0x0F, static_cast<uint8_t>(ri >> 8), static_cast<uint8_t>(ri), type,
+                  static_cast<uint8_t>((ai << 1) | 1)});
+}
+
+class FrontEndTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
+
+    ISDNPTDL& Link(uint32_t index) { return *frontEnd.dataLinks[index]; }
+    uint32_t Send(uint32_t framer, const Bytes& frame)
+    {
+        return frontEnd.HDLCFrameRcvd(framer, frame.data(), static_cast<uint32_t>(frame.size()), 0, 0);
+    }
+
+    EventCollector events;
+    ISDNPT frontEnd{events};
+};
+
+}  // namespace
+
+TEST(FrontEndStart, ChecksItsArguments)
+{
+    struct Case {
+        uint32_t mode;
+        uint32_t framers;
+        uint32_t chans;
+        uint32_t result;
+    };
+    const Case cases[] = {
+        {1, 33, 16, 0xE0090001}, {1, 3, 16, 0xE0090001}, {1, 0, 16, 0xE0090001}, {1, 34, 16, 0xE0090001},
+        {1, 32, 61, 0xE0090002}, {1, 32, 0, 0xE0090002}, {2, 32, 16, 0xE009001E}, {1, 32, 60, 0},
+        {0, 32, 16, 0},          {1, 2, 1, 0},
+    };
+    EventCollector events;
+    for (const Case& c : cases) {
+        ISDNPT frontEnd(events);
+        EXPECT_EQ(frontEnd.Start(c.mode, c.framers, c.chans), c.result)
+            << c.mode << " " << c.framers << " " << c.chans;
+    }
+}
+
+TEST(FrontEndStart, CreatesOneLinkPerFramerOrPerLine)
+{
+    EventCollector events;
+    ISDNPT multi(events);
+    ASSERT_EQ(multi.Start(1, 32, 16), 0u);
+    for (uint32_t i = 0; i < 32; ++i) {
+        ASSERT_TRUE(multi.dataLinks[i]);
+        EXPECT_EQ(multi.dataLinks[i]->linkState, 7u);
+        EXPECT_EQ(multi.dataLinks[i]->layer3->line, i);
+    }
+    EXPECT_FALSE(multi.dataLinks[32]);
+    ISDNPT single(events);
+    ASSERT_EQ(single.Start(0, 32, 16), 0u);
+    EXPECT_TRUE(single.dataLinks[15]);
+    EXPECT_FALSE(single.dataLinks[16]);
+    EXPECT_EQ(single.dataLinks[15]->linkState, 0u);
+}
+
+TEST_F(FrontEndTest, RefusesBadFramesWithTheirCodes)
+{
+    const Bytes rr = Frame(0, 1, 64, {kRr, 0x00});
+    struct Case {
+        uint32_t framer;
+        Bytes frame;
+        uint32_t result;
+    };
+    const Case cases[] = {
+        {32, rr, 0xE0090003},
+        {200, rr, 0xE0090003},
+        {0, Bytes(267, 0x00), 0xE0090006},
+        {0, {0x00, 0x81, 0x01, 0x00}, 0xE0090007},
+        {0, {0x02}, 0xE0090007},
+        {0, Frame(16, 1, 64, {kRr, 0x00}), 0xE0090008},  // SAPI 16
+        {1, Frame(0, 1, 64, {0x7F}), 0xE0090009},        // SABME from the CPE marked as a command of the CO
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Send(c.framer, c.frame), c.result) << Hex(c.frame);
+    }
+    EXPECT_EQ(frontEnd.HDLCFrameRcvd(0, nullptr, 5, 0, 0), 0xE0090004u);
+    EXPECT_EQ(frontEnd.HDLCFrameRcvd(0, rr.data(), 0, 0, 0), 0xE0090005u);
+    EXPECT_EQ(Link(0).linkState, 7u) << "a refused frame takes no entity";
+    EXPECT_EQ(Link(1).linkState, 7u);
+}
+
+TEST_F(FrontEndTest, ATeiTakesAFreeEntityOfItsLineAndKeepsIt)
+{
+    EXPECT_EQ(Send(2, Frame(0, 1, 64, {kRr, 0x00})), 0u);
+    EXPECT_EQ(Send(3, Frame(0, 0, 65, {kRr, 0x00})), 0u);
+    EXPECT_EQ(Link(2).tei, 64u);
+    EXPECT_EQ(Link(3).tei, 65u);
+    EXPECT_EQ(Send(2, Frame(0, 1, 65, {kRr, 0x02})), 0u);
+    EXPECT_EQ(Link(3).coLastNr, 1u) << "TEI 65 reaches its own entity";
+
+    const uint32_t statesBefore[] = {Link(2).linkState, Link(3).linkState};
+    EXPECT_EQ(Send(2, Frame(0, 1, 66, {kRr, 0x00})), 0xE0090008u) << "a third TEI";
+    EXPECT_EQ(Link(2).tei, 64u);
+    EXPECT_EQ(Link(3).tei, 65u);
+    EXPECT_EQ(Link(2).linkState, statesBefore[0]);
+    EXPECT_EQ(Link(3).linkState, statesBefore[1]);
+    EXPECT_EQ(Link(0).linkState, 7u) << "other lines keep their entities";
+}
+
+TEST_F(FrontEndTest, TeiManagementReachesBothEntitiesOfTheLine)
+{
+    EXPECT_EQ(Send(5, TeiManagement(0, 1, 0x1234, 127)), 0u);
+    EXPECT_EQ(Link(4).pendingRi, 0x1234u);
+    EXPECT_EQ(Link(5).pendingRi, 0x1234u);
+    EXPECT_EQ(Link(6).pendingRi, 0u);
+}
+
+TEST_F(FrontEndTest, AnAssignedIdentityGoesToOneEntity)
+{
+    Send(1, TeiManagement(0, 1, 0x1111, 127));
+    EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x1111, 70)), 0u);
+    EXPECT_EQ(Link(0).tei, 70u);
+    EXPECT_EQ(Link(0).linkState, 1u);
+    EXPECT_EQ(Link(1).linkState, 7u) << "the second entity stays free for the next terminal";
+
+    Send(1, TeiManagement(0, 1, 0x2222, 127));
+    EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x2222, 71)), 0u);
+    EXPECT_EQ(Link(1).tei, 71u);
+    EXPECT_EQ(Link(0).tei, 70u);
+
+    Send(1, TeiManagement(0, 1, 0x3333, 127));
+    EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x3333, 72)), 0xE0090008u) << "no entity for a third TEI";
+}
+
+TEST_F(FrontEndTest, AnIdentityAssignedForAnotherRequestChangesNothing)
+{
+    Send(1, TeiManagement(0, 1, 0x1111, 127));
+    EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x2222, 70)), 0u);
+    EXPECT_EQ(Link(0).linkState, 7u);
+    EXPECT_EQ(Link(0).tei, 0u);
+    EXPECT_EQ(Link(1).linkState, 7u);
+}
+
+TEST_F(FrontEndTest, ARemovedIdentityFreesItsEntity)
+{
+    Send(0, Frame(0, 1, 64, {kRr, 0x00}));
+    Send(0, Frame(0, 1, 65, {kRr, 0x00}));
+    EXPECT_EQ(Send(0, TeiManagement(1, 6, 0, 64)), 0u);
+    EXPECT_EQ(Link(0).linkState, 7u);
+    EXPECT_EQ(Link(1).tei, 65u);
+    EXPECT_EQ(Send(0, Frame(0, 1, 66, {kRr, 0x00})), 0u) << "a new TEI takes the freed entity";
+    EXPECT_EQ(Link(0).tei, 66u);
+    EXPECT_EQ(Send(0, TeiManagement(1, 6, 0, 127)), 0u);
+    EXPECT_EQ(Link(0).linkState, 7u);
+    EXPECT_EQ(Link(1).linkState, 7u);
+}
+
+TEST_F(FrontEndTest, AStoppedFrontEndRefusesFrames)
+{
+    frontEnd.Stop();
+    EXPECT_EQ(Send(0, Frame(0, 1, 64, {kRr, 0x00})), 0xE0090003u);
+    EXPECT_FALSE(frontEnd.dataLinks[0]);
+}
+
+TEST(FrontEndSingleLink, AcceptsOnlySapi0Tei0)
+{
+    EventCollector events;
+    ISDNPT frontEnd(events);
+    ASSERT_EQ(frontEnd.Start(0, 4, 16), 0u);
+    const Bytes tei0 = Frame(0, 1, 0, {kRr, 0x02});
+    const Bytes tei1 = Frame(0, 1, 1, {kRr, 0x02});
+    EXPECT_EQ(frontEnd.HDLCFrameRcvd(2, tei0.data(), static_cast<uint32_t>(tei0.size()), 0, 0), 0u);
+    EXPECT_EQ(frontEnd.dataLinks[1]->coLastNr, 1u) << "framers 2 and 3 are line 1";
+    EXPECT_EQ(frontEnd.HDLCFrameRcvd(2, tei1.data(), static_cast<uint32_t>(tei1.size()), 0, 0), 0xE0090008u);
+}
