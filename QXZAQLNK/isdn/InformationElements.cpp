@@ -18,13 +18,18 @@ struct Contents {
     uint32_t length = 0;
 };
 
-bool Open(const uint8_t* ie, std::initializer_list<uint8_t> accepted, Contents& contents)
+// kOk with the contents of an element whose identifier is one of `accepted`
+// and that holds at least `minimum` octets.
+uint32_t Open(const uint8_t* ie, std::initializer_list<uint8_t> accepted, uint32_t minimum, Contents& contents)
 {
     if (ie == nullptr || std::find(accepted.begin(), accepted.end(), ie[0]) == accepted.end()) {
-        return false;
+        return kMissingPointer;
+    }
+    if (ie[1] < minimum) {
+        return kElementTooShort;
     }
     contents = Contents{ie + 2, ie[1]};
-    return true;
+    return kOk;
 }
 
 // Index just past the octet group that starts at `start` (the octet with
@@ -56,8 +61,8 @@ uint32_t CopyDigits(const Contents& contents, uint32_t start, char* out, uint32_
 uint32_t DecodeText(const uint8_t* ie, uint8_t identifier, uint32_t skip, CountedText& out)
 {
     Contents contents;
-    if (!Open(ie, {identifier}, contents)) {
-        return kMissingPointer;
+    if (const uint32_t result = Open(ie, {identifier}, 0, contents); result != kOk) {
+        return result;
     }
     const uint32_t count = contents.length > skip ? contents.length - skip : 0;
     if (count > 0) {
@@ -72,11 +77,8 @@ uint32_t DecodeText(const uint8_t* ie, uint8_t identifier, uint32_t skip, Counte
 uint32_t DecodeOctet3(const uint8_t* ie, uint8_t identifier, uint8_t mask, uint32_t& value)
 {
     Contents contents;
-    if (!Open(ie, {identifier}, contents)) {
-        return kMissingPointer;
-    }
-    if (contents.length < 1) {
-        return kElementTooShort;
+    if (const uint32_t result = Open(ie, {identifier}, 1, contents); result != kOk) {
+        return result;
     }
     value = contents.bytes[0] & mask;
     return kOk;
@@ -110,8 +112,8 @@ void DecodeSlotMap(const Contents& contents, uint32_t start, ChannelIdentificati
 uint32_t ISDNPT_DecodeBC(const uint8_t* ie, uint32_t& layer1Protocol)
 {
     Contents contents;
-    if (!Open(ie, {kIeBearerCapability}, contents)) {
-        return kMissingPointer;
+    if (const uint32_t result = Open(ie, {kIeBearerCapability}, 1, contents); result != kOk) {
+        return result;
     }
     const int32_t octet4 = SkipOctetGroup(contents, 0);
     if (octet4 < 0 || static_cast<uint32_t>(octet4) >= contents.length) {
@@ -142,11 +144,8 @@ uint32_t ISDNPT_DecodeBC(const uint8_t* ie, uint32_t& layer1Protocol)
 uint32_t ISDNPT_DecodeChanId(const uint8_t* ie, uint32_t mode, uint32_t line, ChannelIdentification& out)
 {
     Contents contents;
-    if (!Open(ie, {kIeChannelId}, contents)) {
-        return kMissingPointer;
-    }
-    if (contents.length < 1) {
-        return kElementTooShort;
+    if (const uint32_t result = Open(ie, {kIeChannelId}, 1, contents); result != kOk) {
+        return result;
     }
     const uint8_t octet3 = contents.bytes[0];
     const bool interfacePresent = (octet3 & 0x40) != 0;
@@ -204,10 +203,10 @@ uint32_t ISDNPT_DecodeChanId(const uint8_t* ie, uint32_t mode, uint32_t line, Ch
 uint32_t ISDNPT_DecodePartyNum(const uint8_t* ie, ZAQ16_PARTY_NUMBER& out)
 {
     Contents contents;
-    if (!Open(ie, {kIeCallingNumber, kIeConnectedNumber, kIeCalledNumber, kIeConnectedNumberNational,
-                   kIeRedirectingNumber},
-              contents)) {
-        return kMissingPointer;
+    const std::initializer_list<uint8_t> numbers = {kIeCallingNumber, kIeConnectedNumber, kIeCalledNumber,
+                                                       kIeConnectedNumberNational, kIeRedirectingNumber};
+    if (const uint32_t result = Open(ie, numbers, 1, contents); result != kOk) {
+        return result;
     }
     // Octet 3 (and 3a, 3b when bit 8 of the one before is clear) precedes the digits.
     const int32_t digits = SkipOctetGroup(contents, 0);
@@ -226,8 +225,10 @@ uint32_t ISDNPT_DecodePartyNum(const uint8_t* ie, ZAQ16_PARTY_NUMBER& out)
 uint32_t ISDNPT_DecodeSubAddr(const uint8_t* ie, ZAQ16_SUBADDRESS& out)
 {
     Contents contents;
-    if (!Open(ie, {kIeCallingSubaddress, kIeConnectedSubaddress, kIeCalledSubaddress}, contents)) {
-        return kMissingPointer;
+    const std::initializer_list<uint8_t> subaddresses = {kIeCallingSubaddress, kIeConnectedSubaddress,
+                                                           kIeCalledSubaddress};
+    if (const uint32_t result = Open(ie, subaddresses, 1, contents); result != kOk) {
+        return result;
     }
     const int32_t information = SkipOctetGroup(contents, 0);
     if (information < 0) {
@@ -246,8 +247,8 @@ uint32_t ISDNPT_DecodeSubAddr(const uint8_t* ie, ZAQ16_SUBADDRESS& out)
 uint32_t ISDNPT_DecodeCause(const uint8_t* ie, uint32_t& cause)
 {
     Contents contents;
-    if (!Open(ie, {kIeCause}, contents)) {
-        return kMissingPointer;
+    if (const uint32_t result = Open(ie, {kIeCause}, 1, contents); result != kOk) {
+        return result;
     }
     const int32_t value = SkipOctetGroup(contents, 0);
     if (value < 0 || static_cast<uint32_t>(value) >= contents.length) {
@@ -260,8 +261,8 @@ uint32_t ISDNPT_DecodeCause(const uint8_t* ie, uint32_t& cause)
 uint32_t ISDNPT_DecodeCallIdentity(const uint8_t* ie, CallIdentity& out)
 {
     Contents contents;
-    if (!Open(ie, {kIeCallIdentity}, contents)) {
-        return kMissingPointer;
+    if (const uint32_t result = Open(ie, {kIeCallIdentity}, 0, contents); result != kOk) {
+        return result;
     }
     CallIdentity result;
     result.count = std::min(contents.length, kCallIdentityBytes);
@@ -299,11 +300,8 @@ uint32_t ISDNPT_DecodeCallState(const uint8_t* ie, uint32_t& callState)
 uint32_t ISDNPT_DecodeSegmentedMsg(const uint8_t* ie, SegmentedMessage& out)
 {
     Contents contents;
-    if (!Open(ie, {kIeSegmentedMessage}, contents)) {
-        return kMissingPointer;
-    }
-    if (contents.length < 2) {
-        return kElementTooShort;
+    if (const uint32_t result = Open(ie, {kIeSegmentedMessage}, 2, contents); result != kOk) {
+        return result;
     }
     out.firstSegment = (contents.bytes[0] & 0x80) != 0;
     out.segmentsToCome = contents.bytes[0] & 0x7F;

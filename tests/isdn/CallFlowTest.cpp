@@ -9,27 +9,13 @@ namespace {
 
 // Line 0: framer 0 carries the CO's frames, framer 1 the CPE's; call
 // reference 5 (the CPE answers with the flag, 0x85).
-class CallFlowTest : public ::testing::Test {
+class CallFlowTest : public IsdnFixture {
 protected:
-    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
 
     uint32_t Co(uint8_t type, const Bytes& elements = {}, uint8_t ref = 5) { return line.Co(Q931(ref, type, elements)); }
     uint32_t Cpe(uint8_t type, const Bytes& elements = {}, uint8_t ref = 5)
     {
         return line.Cpe(Q931(static_cast<uint8_t>(ref | 0x80), type, elements));
-    }
-    ZAQ16_CALL_STATUS Status(uint32_t callRef = 5)
-    {
-        ZAQ16_CALL_STATUS status{};
-        status.callState = 99;
-        frontEnd.GetStatusByRef(callRef, &status);
-        return status;
-    }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            frontEnd.Tick();
-        }
     }
     void IncomingActive()
     {
@@ -48,8 +34,6 @@ protected:
     uint32_t CallerCpe(uint8_t type, const Bytes& elements = {}) { return line.Cpe(Q931(5, type, elements)); }
     uint32_t CalledCo(uint8_t type, const Bytes& elements = {}) { return line.Co(Q931(0x85, type, elements)); }
 
-    EventCollector events;
-    ISDNPT frontEnd{events};
     Line line{frontEnd, 0, 64};
 };
 
@@ -60,12 +44,12 @@ TEST_F(CallFlowTest, IncomingCall)
     ASSERT_EQ(Co(kSetup, Bearer() + ChannelB(1) + Display("Alice") + CallingNumber("5551234") + CalledNumber("200"),
                  5),
               0u);
-    EXPECT_EQ(Status().callState, 6u);
+    EXPECT_EQ(Status(5).callState, 6u);
     ASSERT_EQ(Cpe(kAlerting), 0u);
     ASSERT_EQ(Cpe(kConnect), 0u);
     ASSERT_EQ(Co(kConnectAcknowledge), 0u);
     ASSERT_EQ(Cpe(kDisconnect, Cause(16)), 0u);
-    EXPECT_EQ(Status().callState, 11u);
+    EXPECT_EQ(Status(5).callState, 11u);
     ASSERT_EQ(Co(kRelease), 0u);
     ASSERT_EQ(Cpe(kReleaseComplete), 0u);
 
@@ -92,15 +76,15 @@ TEST_F(CallFlowTest, IncomingCall)
         EXPECT_EQ(event.event.board, 0u);
         EXPECT_EQ(event.event.channel, 1u);
     }
-    EXPECT_EQ(Status().callState, 99u) << "the entity is free again";
+    EXPECT_EQ(Status(5).callState, 99u) << "the entity is free again";
 }
 
 TEST_F(CallFlowTest, OutgoingCallWithOverlapDigits)
 {
     ASSERT_EQ(CallerCpe(kSetup, Bearer()), 0u);
-    EXPECT_EQ(Status().callState, 1u);
+    EXPECT_EQ(Status(5).callState, 1u);
     ASSERT_EQ(CalledCo(kSetupAcknowledge, ChannelB(2)), 0u);
-    EXPECT_EQ(Status().callState, 2u);
+    EXPECT_EQ(Status(5).callState, 2u);
     ASSERT_EQ(CallerCpe(kInformation, Keypad("555")), 0u);
     ASSERT_EQ(CallerCpe(kInformation, Keypad("6789")), 0u);
     ASSERT_EQ(CalledCo(kCallProceeding), 0u);
@@ -108,9 +92,9 @@ TEST_F(CallFlowTest, OutgoingCallWithOverlapDigits)
     ASSERT_EQ(CalledCo(kConnect, ConnectedNumber("5556789")), 0u);
     ASSERT_EQ(CallerCpe(kConnectAcknowledge), 0u);
     ASSERT_EQ(CalledCo(kDisconnect, Cause(16)), 0u);
-    EXPECT_EQ(Status().callState, 12u);
+    EXPECT_EQ(Status(5).callState, 12u);
     ASSERT_EQ(CallerCpe(kRelease), 0u);
-    EXPECT_EQ(Status().callState, 13u);
+    EXPECT_EQ(Status(5).callState, 13u);
     ASSERT_EQ(CalledCo(kReleaseComplete), 0u);
 
     const std::vector<RecordedEvent> recorded = events.Take();
@@ -164,7 +148,7 @@ TEST_F(CallFlowTest, AbandonedCallKeepsItsStateInTheEvent)
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_ABANDONED);
     EXPECT_EQ(recorded[0].status.callState, 7u);
-    EXPECT_EQ(Status().callState, 12u);
+    EXPECT_EQ(Status(5).callState, 12u);
 }
 
 TEST_F(CallFlowTest, ReleaseOfAConnectedCallPostsOnlyTheRelease)
@@ -237,10 +221,10 @@ TEST_F(CallFlowTest, SuspendAndResume)
 {
     OutgoingActive();
     ASSERT_EQ(CallerCpe(kSuspend, Ie(0x10, {'p', 'k'})), 0u);
-    EXPECT_EQ(Status().callState, 14u);
+    EXPECT_EQ(Status(5).callState, 14u);
     ASSERT_EQ(CalledCo(kSuspendAcknowledge), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_SUSPENDED});
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
     EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
 
     ASSERT_EQ(line.Cpe(Q931(9, kResume, Ie(0x10, {'p', 'k'}))), 0u);
@@ -260,7 +244,7 @@ TEST_F(CallFlowTest, SuspendAndResumeTimers)
     OutgoingActive();
     ASSERT_EQ(CallerCpe(kSuspend), 0u) << "a SUSPEND without call identity is followed too";
     Ticks(40);
-    EXPECT_EQ(Status().callState, 10u) << "T319: back to Active";
+    EXPECT_EQ(Status(5).callState, 10u) << "T319: back to Active";
     ASSERT_EQ(line.Cpe(Q931(9, kResume)), 0u);
     Ticks(40);
     EXPECT_EQ(Status(9).callState, 99u) << "T318: the resume is given up";
@@ -275,7 +259,7 @@ TEST_F(CallFlowTest, SuspendIsIgnoredBeforeTheCallIsActive)
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CalledCo(kAlerting, ChannelB(1)), 0u);
     ASSERT_EQ(CallerCpe(kSuspend), 0u);
-    EXPECT_EQ(Status().callState, 4u);
+    EXPECT_EQ(Status(5).callState, 4u);
 }
 
 TEST_F(CallFlowTest, KeypadInAnActiveCallIsUserInformation)
@@ -288,7 +272,7 @@ TEST_F(CallFlowTest, KeypadInAnActiveCallIsUserInformation)
     EXPECT_EQ(recorded[0].userInfo.source, 2u);
     EXPECT_EQ(recorded[0].userInfo.infoType, 107u);
     EXPECT_EQ(recorded[0].userInfo.byteCount, 2u);
-    EXPECT_STREQ(Status().calledNumber.digits, "200") << "the called number is left alone";
+    EXPECT_STREQ(Status(5).calledNumber.digits, "200") << "the called number is left alone";
 }
 
 TEST_F(CallFlowTest, DataLinkFailureEndsCallsWithCause41)
@@ -301,14 +285,14 @@ TEST_F(CallFlowTest, DataLinkFailureEndsCallsWithCause41)
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RELEASED);
     EXPECT_EQ(recorded[0].status.cause, 41u);
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
 }
 
 TEST_F(CallFlowTest, ActiveCallWaitsNinetySecondsForItsDataLink)
 {
     IncomingActive();
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
-    EXPECT_EQ(Status().callState, 10u);
+    EXPECT_EQ(Status(5).callState, 10u);
     // The release completes, then the link comes back: T309 stops.
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x7F})), 0u);
@@ -318,7 +302,7 @@ TEST_F(CallFlowTest, ActiveCallWaitsNinetySecondsForItsDataLink)
     // It goes down again and stays down.
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
     Ticks(899);
-    EXPECT_EQ(Status().callState, 10u);
+    EXPECT_EQ(Status(5).callState, 10u);
     Ticks(1);
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 1u);
@@ -333,34 +317,34 @@ TEST_F(CallFlowTest, RepeatedSetupsEndAfterT303)
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1) << "the CO T303 runs once";
     Ticks(40);
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CalledCo(kCallProceeding), 0u);
     Ticks(40);
-    EXPECT_EQ(Status().callState, 3u) << "CALL PROCEEDING stopped the CPE T303";
+    EXPECT_EQ(Status(5).callState, 3u) << "CALL PROCEEDING stopped the CPE T303";
 }
 
 TEST_F(CallFlowTest, StatusNamingStateNullEndsTheCall)
 {
     IncomingActive();
     ASSERT_EQ(Co(kStatus, Ie(0x14, {0x0A})), 0u);
-    EXPECT_EQ(Status().callState, 10u);
+    EXPECT_EQ(Status(5).callState, 10u);
     EXPECT_EQ(Co(kStatus), 0xE0090004u) << "a STATUS without its call state";
     ASSERT_EQ(Co(kStatus, Ie(0x14, {0x00})), 0u);
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_RELEASED});
 }
 
 TEST_F(CallFlowTest, BadElementsInASetupFreeTheEntity)
 {
     EXPECT_EQ(Co(kSetup, Ie(0x04, {0x80, 0xC0})), 0xE0090015u);
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
     EXPECT_EQ(Co(kSetup, ChannelB(1) + Ie(0x6C, {0x01})), 0xE009001Du);
-    EXPECT_EQ(Status().callState, 99u);
+    EXPECT_EQ(Status(5).callState, 99u);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     EXPECT_EQ(Cpe(kConnect, Ie(0x4C, {})), 0xE009001Du);
-    EXPECT_EQ(Status().callState, 6u) << "a bad CONNECT changes nothing";
+    EXPECT_EQ(Status(5).callState, 6u) << "a bad CONNECT changes nothing";
 }
 
 TEST(CallEventChannels, NameTheBChannelOfTheLine)

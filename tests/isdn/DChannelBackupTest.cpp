@@ -16,20 +16,11 @@ Bytes Maintenance(uint8_t type, uint8_t channelOctet = 0xA4, uint8_t status = 0x
     return Bytes{0x03, 0x01, 0x01, type} + Ie(0x01, {status}) + Ie(0x18, {channelOctet});
 }
 
-class DChannelBackupTest : public ::testing::Test {
+class DChannelBackupTest : public IsdnFixture {
 protected:
-    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
 
     ISDNPTL3& Layer3(uint32_t index) { return *frontEnd.dataLinks[index]->layer3; }
-    ZAQ16_CALL_STATUS Status(uint32_t callRef)
-    {
-        ZAQ16_CALL_STATUS status{};
-        frontEnd.GetStatusByRef(callRef, &status);
-        return status;
-    }
 
-    EventCollector events;
-    ISDNPT frontEnd{events};
     Line line0{frontEnd, 0, 64};
     Line line1{frontEnd, 1, 64};
 };

@@ -19,20 +19,13 @@ Bytes Supervisory(uint8_t commandResponse, uint8_t control, uint8_t nr)
     return Frame(0, commandResponse, kTei, {control, static_cast<uint8_t>(nr << 1)});
 }
 
-class DataLinkTest : public ::testing::Test {
+class DataLinkTest : public IsdnFixture {
 protected:
-    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
 
     uint32_t FromCo(const Bytes& frame) { return line.CoFrame(frame); }
     uint32_t FromCpe(const Bytes& frame) { return line.CpeFrame(frame); }
     ISDNPTDL& link() { return *frontEnd.dataLinks[0]; }
     ISDNPTL3& layer3() { return *link().layer3; }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            frontEnd.Tick();
-        }
-    }
     // An Active call on the link (its SETUP from the CO, CONNECT from the CPE).
     void ActiveCall(uint8_t callRef)
     {
@@ -48,8 +41,6 @@ protected:
         return frontEnd.GetStatusByRef(callRef, &status) == 0 ? status.callState : 99;
     }
 
-    EventCollector events;
-    ISDNPT frontEnd{events};
     Line line{frontEnd, 0, kTei};
 };
 

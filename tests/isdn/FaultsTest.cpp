@@ -12,26 +12,10 @@ using namespace isdntest;
 
 namespace {
 
-class FaultsTest : public ::testing::Test {
+class FaultsTest : public IsdnFixture {
 protected:
-    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
 
-    ZAQ16_CALL_STATUS Status(uint32_t callRef)
-    {
-        ZAQ16_CALL_STATUS status{};
-        status.callState = 99;
-        frontEnd.GetStatusByRef(callRef, &status);
-        return status;
-    }
-    void Ticks(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            frontEnd.Tick();
-        }
-    }
 
-    EventCollector events;
-    ISDNPT frontEnd{events};
     Line line{frontEnd, 0, 64};
 };
 

@@ -2,6 +2,8 @@
 // basic-rate line of a front end, and an event collector.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -179,6 +181,30 @@ public:
 private:
     std::mutex mutex_;
     std::vector<RecordedEvent> events_;
+};
+
+// A started front end (multi-TEI, 32 framers, 16 call entities) with its events.
+class IsdnFixture : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
+
+    // The status of the first call with `callRef`; state 99 when there is none.
+    ZAQ16_CALL_STATUS Status(uint32_t callRef)
+    {
+        ZAQ16_CALL_STATUS status{};
+        status.callState = 99;
+        frontEnd.GetStatusByRef(callRef, &status);
+        return status;
+    }
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            frontEnd.Tick();
+        }
+    }
+
+    EventCollector events;
+    ISDNPT frontEnd{events};
 };
 
 // One line of text per event, as the golden files hold them.

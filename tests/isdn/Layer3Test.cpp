@@ -7,22 +7,10 @@ using namespace isdntest;
 
 namespace {
 
-class Layer3Test : public ::testing::Test {
+class Layer3Test : public IsdnFixture {
 protected:
-    void Start(uint32_t chanCount) { ASSERT_EQ(frontEnd.Start(1, 32, chanCount), 0u); }
-    void SetUp() override { Start(16); }
-
     ISDNPTL3& Layer3(uint32_t index) { return *frontEnd.dataLinks[index]->layer3; }
-    ZAQ16_CALL_STATUS Status(uint32_t callRef)
-    {
-        ZAQ16_CALL_STATUS status{};
-        status.callState = 99;
-        frontEnd.GetStatusByRef(callRef, &status);
-        return status;
-    }
 
-    EventCollector events;
-    ISDNPT frontEnd{events};
     Line line0{frontEnd, 0, 64};
     Line line1{frontEnd, 1, 64};
 };
