@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "decoders/DEFINITY2D.h"
+#include "decoders/DMERIDIAN.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
@@ -24,8 +26,8 @@ constexpr Maker kPlain = &Make<ZAQ16PORT>;
 
 // Types without a row (ZAQ16_PBX_ASPECTD, and every value not listed) get no port.
 constexpr PortClassRow kPortClasses[] = {
-    {ZAQ16_PBX_NORTEL_MERIDIAND, kPlain, kPlain},
-    {ZAQ16_PBX_LUCENT_DEFINITY2D, kPlain, kPlain},
+    {ZAQ16_PBX_NORTEL_MERIDIAND, &Make<DMERIDIAN>, &Make<DMERIDIAN>},
+    {ZAQ16_PBX_LUCENT_DEFINITY2D, &Make<DEFINITY2D>, &Make<DEFINITY2D>},
     {ZAQ16_PBX_LUCENT_DEFINITY4D, kPlain, kPlain},
     {ZAQ16_PBX_NEC_DTERMIIID, kPlain, kPlain},
     {ZAQ16_PBX_ALCATEL_4K, kPlain, kPlain},

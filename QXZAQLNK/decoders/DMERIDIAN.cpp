@@ -1,0 +1,427 @@
+#include "decoders/DMERIDIAN.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/Trace.h"
+#include "decoders/LockHold.h"
+#include "decoders/MeridianTables.h"
+
+using namespace meridian;
+
+namespace {
+
+constexpr uint32_t kRedLampEntries = 255;
+
+// Entries 0 to 254 are the green lamps, 255 to 509 the red ones.
+uint32_t InitialLampParam(uint32_t index)
+{
+    return index < kRedLampEntries ? (index | QXEVT_LAMP_GREEN) : ((index - kRedLampEntries) | QXEVT_LAMP_RED);
+}
+
+constexpr DisplayTimers::Settings kTimerSettings{
+    DMERIDIAN::kDisplayDelayMs, DisplayTimers::Numbering::Local, DisplayTimers::Numbering::Local, TRACE_DEBUG,
+    "TimerCompletionDMERIDIAN"};
+
+// Messages need their code and one byte more; display messages mostly a third byte.
+constexpr uint32_t kShortestMessage = 2;
+constexpr uint32_t kShortestDisplayMessage = 3;
+constexpr uint32_t kShortestPositionedText = 5;
+constexpr uint32_t kShortestDate = 8;
+
+}  // namespace
+
+DMERIDIAN::DMERIDIAN(const char* portName, uint32_t start_channel)
+    : ZAQ16PORT(portName, start_channel),
+      status_(statusLock, phoneStatus, start_channel),
+      output_(*this),
+      display_(displayRecords, displayLock),
+      timers_(Timers(), start_channel, kTimerSettings, [this](uint8_t channel) { TimerCompletionDMERIDIAN(channel); })
+{
+    status_.InitialiseLamps(QXEVT_LIGHT_OFF, &InitialLampParam);
+}
+
+DMERIDIAN::~DMERIDIAN() = default;
+
+uint8_t DMERIDIAN::HandlePacket()
+{
+    if (ZAQ16PORT::HandlePacket() == 0) {
+        return 0;
+    }
+    const bool fromPbx = packetType == kFromPbx;
+    Decoded decoded;
+    if (fromPbx) {
+        if (packetLength < kShortestMessage) {
+            return 1;
+        }
+        decoded = DecodeFromPbx(packetData, packetLength);
+    } else if (packetType == kFromSet) {
+        decoded = DecodeFromSet(packetData, packetLength);
+    }
+    if (!decoded.known) {
+        return 0;
+    }
+    output_.PostAfterDisplay(currentChannel, decoded.event, fromPbx, *this);
+    return 1;
+}
+
+// ---------------------------------------------------------------- PBX to set
+
+DMERIDIAN::Decoded DMERIDIAN::DecodeFromPbx(const uint8_t* data, uint32_t length)
+{
+    const uint8_t code = data[0];
+    const uint8_t k = data[1];
+    if (const int bank = LampBank(code); bank >= 0) {
+        return {DecodeLamp(bank, k)};
+    }
+    switch (code) {
+    case kAudio:
+        return {DecodeAudio(k)};
+    case kRinger:
+        return {DecodeRinger(k)};
+    case kDisplay:
+        return {DecodeDisplay(data, length)};
+    case kDisplayData:
+        return {DecodeDisplayData(data, length)};
+    case kContinuation:
+        DecodeContinuation(data + 1, length - 1);
+        return {};
+    default:
+        return {DecodedEvent{}, false};
+    }
+}
+
+DecodedEvent DMERIDIAN::DecodeLamp(int bank, uint8_t k)
+{
+    const uint32_t code = LookupCode(LampStates(), k >> 4);
+    if (code == 0) {
+        return {};
+    }
+    const uint32_t lamp = static_cast<uint32_t>(bank) + (k & 0x0F);
+    return {code, lamp,
+            status_.RecordLamp(currentChannel, lamp, code, lamp, PhoneStatusRecorder::LampMatch::CodeOnly)};
+}
+
+DecodedEvent DMERIDIAN::DecodeAudio(uint8_t k)
+{
+    const uint32_t code = LookupCode(AudioStates(), k >> 4);
+    const uint8_t path = k & 0x0F;
+    const PhoneStatusRecorder::Word word = AudioWord(path);
+    if (code == 0 || word == nullptr) {
+        return {};
+    }
+    return {code, path, status_.Record(currentChannel, word, code)};
+}
+
+DecodedEvent DMERIDIAN::DecodeRinger(uint8_t k)
+{
+    const uint32_t code = LookupCode(RingerStates(), k);
+    if (code == 0) {
+        return {};
+    }
+    return {code, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::ringState, code)};
+}
+
+DecodedEvent DMERIDIAN::DecodeDisplay(const uint8_t* data, uint32_t length)
+{
+    const uint8_t k = data[1];
+    if (k == kClearDisplay) {
+        return ClearDisplay();
+    }
+    if (length < kShortestDisplayMessage) {
+        return {};
+    }
+    const uint8_t argument = data[2];
+    switch (k) {
+    case kData:
+        TakeData(data + 2, length - 2);
+        return {};
+    case kText:
+        return TakeTextByte(argument);
+    case kErase:
+        display_.Erase(currentChannel, argument);
+        Pending(currentChannel) = kNothingPending;
+        timers_.Cancel(currentChannel);
+        return {};
+    case kCursor:
+        if (argument == kCursorToRow2) {
+            display_.CursorToRow2(currentChannel);
+            timers_.Arm(currentChannel);
+        }
+        return {};
+    case kDisplayMode:
+        return TakeDisplayMode(argument);
+    case kFeature:
+        return TakeFeature(argument);
+    default:
+        return {};
+    }
+}
+
+DecodedEvent DMERIDIAN::ClearDisplay()
+{
+    const uint8_t channel = currentChannel;
+    bool changed = false;
+    const uint32_t param = display_.Clear(channel, changed);
+    // The clear's own event carries the display: nothing else waits to be posted.
+    timers_.Cancel(channel);
+    Pending(channel) = kNothingPending;
+    return DisplayChange(channel, param, StateOf(changed));
+}
+
+void DMERIDIAN::TakeData(const uint8_t* bytes, uint32_t length)
+{
+    const uint8_t channel = currentChannel;
+    switch (Pending(channel)) {
+    case kTextShown:
+        display_.PutText(channel, bytes, length);
+        break;
+    case kDigitsShown:
+        display_.PutDigits(channel, bytes, 1);
+        break;
+    case kForwardNumber:
+        display_.AppendForwardDigits(channel, bytes, 1);
+        break;
+    case kDateComing:
+        clock_.TakeSeconds(bytes[0]);
+        Pending(channel) = kNothingPending;
+        break;
+    default:
+        break;
+    }
+    timers_.Arm(channel);
+}
+
+DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
+{
+    const uint8_t channel = currentChannel;
+    if (byte != kTextSequenceMark) {
+        display_.PutCharacter(channel, byte);
+        Pending(channel) = kTextShown;
+        timers_.Arm(channel);
+        return {};
+    }
+    DecodedEvent event;
+    if (!textOpen_[channel] || Pending(channel) != kTextShown) {
+        textOpen_[channel] = true;
+        timers_.Arm(channel);
+        Pending(channel) = kTextShown;
+    } else {
+        // The closing mark: the sequence is complete, post it now.
+        event = DisplayChange(channel, display_.Finish(channel), EventState::Changed);
+        Pending(channel) = kNothingPending;
+        timers_.Cancel(channel);
+        textOpen_[channel] = false;
+    }
+    display_.Home(channel);
+    return event;
+}
+
+DecodedEvent DMERIDIAN::TakeDisplayMode(uint8_t mode)
+{
+    const uint8_t channel = currentChannel;
+    const uint32_t code = LookupCode(DisplayModes(), mode);
+    if (code == 0) {
+        return {};
+    }
+    if (code != QXEVT_DISPLAY_TIMER) {
+        display_.EraseAll(channel);
+        Pending(channel) = kNothingPending;
+        textOpen_[channel] = false;
+        timers_.Cancel(channel);
+    }
+    return {code, 0, status_.Record(channel, &ZAQ16_PHONE_STATUS::displayState, code)};
+}
+
+DecodedEvent DMERIDIAN::TakeFeature(uint8_t feature)
+{
+    const FeatureRow* row = Feature(feature);
+    if (row == nullptr) {
+        return {};
+    }
+    return {row->code, 0, status_.Record(currentChannel, row->word, row->code)};
+}
+
+DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
+{
+    if (length < kShortestDisplayMessage) {
+        return {};
+    }
+    const uint8_t channel = currentChannel;
+    const uint8_t k = data[1];
+    const uint8_t kind = data[2];
+    if (k == kDisplayWrite && kind == kPositionedText && length >= kShortestPositionedText) {
+        Pending(channel) = kTextShown;
+        display_.Position(channel, data[3] == 0, data[4]);
+        display_.PutText(channel, data + kShortestPositionedText, length - kShortestPositionedText);
+        timers_.Arm(channel);
+    } else if (k == kDisplayWrite && kind == kDialledDigits) {
+        Pending(channel) = kDigitsShown;
+        display_.PutDigits(channel, data + 3, length - 3);
+        timers_.Arm(channel);
+    } else if (k == kDisplayNumber && kind == kDate && length >= kShortestDate) {
+        clock_.TakeDate(data[3], data[4], data[5], data[6], data[7]);
+        Pending(channel) = kDateComing;
+    } else if (k == kDisplayNumber && kind == kForwardNumber) {
+        display_.AppendForwardDigits(channel, data + 3, length - 3);
+        timers_.Arm(channel);
+        Pending(channel) = kForwardNumber;
+    }
+    return {};
+}
+
+void DMERIDIAN::DecodeContinuation(const uint8_t* data, uint32_t length)
+{
+    const uint8_t channel = currentChannel;
+    switch (Pending(channel)) {
+    case kTextShown:
+        display_.PutText(channel, data, length);
+        break;
+    case kDigitsShown:
+        display_.PutDigits(channel, data, length);
+        break;
+    case kForwardNumber:
+        display_.AppendForwardDigits(channel, data, length);
+        break;
+    default:
+        break;
+    }
+    timers_.Arm(channel);
+}
+
+// ---------------------------------------------------------------- set to PBX
+
+DMERIDIAN::Decoded DMERIDIAN::DecodeFromSet(const uint8_t* data, uint32_t length)
+{
+    if (length < kShortestMessage) {
+        return {};
+    }
+    const uint8_t code = data[0];
+    const uint8_t k = data[1];
+    const uint8_t state = k >> 4;
+    const uint8_t key = k & 0x0F;
+    if (const int bank = KeyBank(code); bank >= 0) {
+        const uint32_t event = LookupCode(FunctionKeyStates(), state);
+        return {event == 0 ? DecodedEvent{} : DecodedEvent{event, key + static_cast<uint32_t>(bank), EventState::Stateless}};
+    }
+    if (code != kKey) {
+        return {DecodedEvent{}, false};
+    }
+    if (const uint32_t event = LookupCode(FixedKeys(), k); event != 0) {
+        if (event == QXEVT_ONHOOK || event == QXEVT_OFFHOOK) {
+            return {{event, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::hookState, event)}};
+        }
+        return {{event, 0, EventState::Stateless}};
+    }
+    if (const uint32_t event = LookupCode(FunctionKeyStates(), state); event != 0) {
+        return {{event, key, EventState::Stateless}};
+    }
+    if (const uint32_t event = LookupCode(DialPadStates(), state); event != 0) {
+        return {{event, static_cast<uint8_t>(DialPadCharacter(key)), EventState::Stateless}};
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------- posting the display
+
+DecodedEvent DMERIDIAN::DisplayChange(uint8_t channel, uint32_t param, EventState state)
+{
+    status_.Record(channel, &ZAQ16_PHONE_STATUS::displayState, QXEVT_MESSAGE_CHANGE);
+    return {QXEVT_MESSAGE_CHANGE, param, state};
+}
+
+void DMERIDIAN::PostDisplayChange(uint8_t channel, uint32_t param)
+{
+    output_.PostByRule(channel, DisplayChange(channel, param, EventState::Changed));
+}
+
+void DMERIDIAN::PostForwardNumber(uint8_t channel)
+{
+    const uint32_t param = display_.ForwardNumberLength(channel) + 1;
+    const EventState state = status_.Record(channel, &ZAQ16_PHONE_STATUS::callForwardState, QXEVT_CFWD);
+    output_.PostByRule(channel, {QXEVT_CFWD, param, state});
+    Pending(channel) = kNothingPending;
+    display_.ClearForwardNumber(channel);
+}
+
+bool DMERIDIAN::IsPending(uint8_t channel) const
+{
+    return displayRecords[channel].pending != kNothingPending;
+}
+
+void DMERIDIAN::FlushBeforeEvent(uint8_t channel)
+{
+    timers_.Cancel(channel);
+    switch (Pending(channel)) {
+    case kForwardNumber:
+        PostForwardNumber(channel);
+        break;
+    case kDigitsShown:
+    case kTextShown:
+        Pending(channel) = kNothingPending;
+        PostDisplayChange(channel, display_.Finish(channel));
+        break;
+    default:
+        break;  // a date keeps waiting for its seconds
+    }
+}
+
+void DMERIDIAN::TimerCompletionDMERIDIAN(uint8_t channel)
+{
+    const uint32_t kind = Pending(channel);
+    if (kind == kNothingPending) {
+        return;
+    }
+    display_.MarkPosted(channel);
+    Pending(channel) = kNothingPending;
+    switch (kind) {
+    case kForwardNumber:
+        PostForwardNumber(channel);
+        break;
+    case kDigitsShown:
+        PostDisplayChange(channel, display_.EndText(channel));
+        break;
+    case kTextShown:
+        PostDisplayChange(channel, display_.EndTextThroughOffset(channel));
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- read-back
+
+uint32_t DMERIDIAN::GetMessage(uint32_t channel, char* buffer, uint32_t size)
+{
+    Trace(TRACE_FATAL, "GetMessage", "channel = %d start_channel = %d", static_cast<int>(channel),
+          static_cast<int>(start_channel));
+    const uint32_t local = channel - start_channel;
+    if (local >= kChannels || buffer == nullptr) {
+        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_INVALID_PARAM");
+        return ZAQ16_RET_INVALID_PARAM;
+    }
+    uint32_t offset = 0;
+    {
+        LockHold hold(displayLock);
+        if (!hold) {
+            return ZAQ16_RET_NOT_READY;
+        }
+        const DisplayRecord& record = displayRecords[local];
+        offset = record.offset;
+        Trace(TRACE_TRACE, "GetMessage", "offset = %d", static_cast<int>(offset));
+        std::memcpy(buffer, record.text, std::min(size, DisplayRecord::kTextSize));
+        Trace(TRACE_TRACE, "GetMessage", "%.*s", static_cast<int>(strnlen(record.text, DisplayRecord::kTextSize)),
+              record.text);
+    }
+    if (size >= offset) {
+        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_SUCCESS");
+        return ZAQ16_RET_SUCCESS;
+    }
+    Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_TRUNCATED");
+    return ZAQ16_RET_TRUNCATED;
+}
+
+uint32_t DMERIDIAN::GetPBXDateTime(int32_t time[9])
+{
+    return clock_.GetPBXDateTime(time);
+}
