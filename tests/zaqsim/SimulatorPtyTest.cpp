@@ -105,7 +105,8 @@ TEST_F(SimulatorOverPty, EachUnitAnswersOnItsOwnLink)
 TEST_F(SimulatorOverPty, PacketsFlowOnlyAfterEnraw)
 {
     StartUnits({Named("Definity2D")});
-    simulator->QueuePacket(0, 3, 0x58, {0x41, 0x42});
+    EXPECT_FALSE(simulator->QueuePacket(0, 3, 0x58, std::vector<uint8_t>(256)));
+    EXPECT_TRUE(simulator->QueuePacket(0, 3, 0x58, {0x41, 0x42}));
     LibrarySide library(simulator->LinkPath(0));
     ASSERT_TRUE(library.IsOpen());
     EXPECT_EQ(library.Read(1, 300), "");

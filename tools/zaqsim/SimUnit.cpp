@@ -28,7 +28,7 @@ void KeepEarliest(int64_t& earliest, int64_t candidate)
 }  // namespace
 
 // Indexed by Mode.
-const SimUnit::ByteHandler SimUnit::kByteHandlers[] = {
+const SimUnit::ByteHandler SimUnit::kByteHandlers[kModeCount] = {
     &SimUnit::OnCommandByte,
     &SimUnit::OnLevelByte,
     &SimUnit::OnLevelEnd,
@@ -74,8 +74,10 @@ void SimUnit::PowerOn()
 
 void SimUnit::Receive(std::string_view bytes)
 {
-    for (char byte : bytes)
-        (this->*kByteHandlers[static_cast<size_t>(mode_)])(static_cast<uint8_t>(byte));
+    for (char byte : bytes) {
+        const ByteHandler handler = kByteHandlers[static_cast<size_t>(mode_)];
+        (this->*handler)(static_cast<uint8_t>(byte));
+    }
 }
 
 void SimUnit::OnCommandByte(uint8_t byte)

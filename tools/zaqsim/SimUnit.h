@@ -25,6 +25,7 @@ namespace zaqsim {
 class SimUnit {
 public:
     enum class Mode { Command, LevelByte, LevelEnd, ErrorScreen, Download };
+    static constexpr size_t kModeCount = 5;
 
     // Stores a received firmware image; false when it could not be kept
     // (the unit then answers "ERROR").
@@ -43,7 +44,8 @@ public:
     int64_t MsUntilNextDue() const;
 
     // Held items go out in order while raw output is on; with `loop` the list
-    // starts again whenever the unit has sent all it holds.
+    // starts again whenever the unit has sent all it holds (it replaces any
+    // earlier looping list).
     void Hold(std::vector<PlayItem> items, bool loop = false);
     size_t HeldItems() const { return held_.size(); }
     // Something already produced waits to be taken.
@@ -78,7 +80,7 @@ private:
         const char* text;
         CommandHandler handler;
     };
-    static const ByteHandler kByteHandlers[];
+    static const ByteHandler kByteHandlers[kModeCount];
     static const Command kCommands[];
 
     struct Outgoing {

@@ -263,11 +263,13 @@ std::string Simulator::PbxName(size_t unit) const
     return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.config().pbxName : std::string(); });
 }
 
-void Simulator::QueuePacket(size_t unit, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload,
+bool Simulator::QueuePacket(size_t unit, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload,
                             uint32_t delayMs)
 {
-    const std::span<const uint8_t> bytes(payload.data(), std::min(payload.size(), kMaxPayload));
-    Play(unit, {PlayItem{delayMs, BuildPacket(channel, type, bytes)}});
+    if (payload.size() > kMaxPayload)
+        return false;
+    Play(unit, {PlayItem{delayMs, BuildPacket(channel, type, payload)}});
+    return true;
 }
 
 void Simulator::Play(size_t unit, std::vector<PlayItem> items, bool loop)

@@ -51,8 +51,9 @@ public:
     std::string DeviceName(size_t unit) const;  // "/dev/pts/5"; empty before Start
     std::string PbxName(size_t unit) const;
 
-    // Items wait for raw output ("ENRAW"); see SimUnit::Hold.
-    void QueuePacket(size_t unit, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload,
+    // Items wait for raw output ("ENRAW"); see SimUnit::Hold. A payload of more
+    // than 255 bytes does not fit a packet: false, nothing queued.
+    bool QueuePacket(size_t unit, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload,
                      uint32_t delayMs = 0);
     void Play(size_t unit, std::vector<PlayItem> items, bool loop = false);
     // Sent at once, whatever raw output is.
