@@ -106,8 +106,9 @@ ISDNPTCall* CallEntityPool::FindIdle()
 
 CallEntityPool& CallPool()
 {
-    static CallEntityPool pool;
-    return pool;
+    // Never destroyed, like the ISDN lock (IsdnSession.cpp).
+    static CallEntityPool* const pool = new CallEntityPool;
+    return *pool;
 }
 
 }  // namespace isdn

@@ -14,10 +14,12 @@ struct SessionState {
     std::vector<QueuedCallEvent> queued;
 };
 
+// Never destroyed: ports may still stop their front ends while the library
+// unloads, after function-local statics would have gone.
 SessionState& State()
 {
-    static SessionState state;
-    return state;
+    static SessionState* const state = new SessionState;
+    return *state;
 }
 
 }  // namespace
