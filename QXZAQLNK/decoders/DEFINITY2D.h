@@ -23,13 +23,14 @@ public:
     // Decodes the messages of an information field; 0 when `length` is 0, else 1.
     uint32_t ProcessCommand(const uint8_t* message, uint32_t length);
 
+protected:
+    PhoneStatusRecorder status_;
+    EventOutput output_;
+    DefinityDisplay display_;
+
 private:
     void ReportBadFrame(uint16_t remainder) const;
     DecodedEvent DecodeFromPbx(uint8_t opcode, uint8_t a, uint8_t b);
     DecodedEvent DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b);
     DecodedEvent DecodeLamp(uint8_t a, uint8_t b);
-
-    PhoneStatusRecorder status_;
-    EventOutput output_;
-    DefinityDisplay display_;
 };

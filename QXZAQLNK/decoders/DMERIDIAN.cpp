@@ -262,7 +262,7 @@ DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
     } else if (k == kDisplayNumber && kind == kDate && length >= kShortestDate) {
         clock_.TakeDate(data[3], data[4], data[5], data[6], data[7]);
         Pending(channel) = kDateComing;
-    } else if (k == kDisplayNumber && kind == kForwardNumber) {
+    } else if (k == kDisplayNumber && kind == kCallForwardNumber) {
         display_.AppendForwardDigits(channel, data + 3, length - 3);
         timers_.Arm(channel);
         Pending(channel) = kForwardNumber;

@@ -42,6 +42,15 @@ public:
     // The calendar clock that carries the PBX's time forward (tests hand in a fake one).
     void SetCalendar(PbxClock::CalendarNow now) { clock_.SetCalendar(std::move(now)); }
 
+protected:
+    PhoneStatusRecorder status_;
+    EventOutput output_;
+    MeridianDisplay display_;
+    DisplayTimers timers_;
+    PbxClock clock_;
+    // A text sequence opened by a 0x1C byte is in progress.
+    std::array<bool, kChannels> textOpen_{};
+
 private:
     // The outcome of one message: its event, and whether its code was known.
     struct Decoded {
@@ -73,12 +82,4 @@ private:
     void TimerCompletionDMERIDIAN(uint8_t channel);
 
     uint32_t& Pending(uint8_t channel) { return displayRecords[channel].pending; }
-
-    PhoneStatusRecorder status_;
-    EventOutput output_;
-    MeridianDisplay display_;
-    DisplayTimers timers_;
-    PbxClock clock_;
-    // A text sequence opened by a 0x1C byte is in progress.
-    std::array<bool, kChannels> textOpen_{};
 };

@@ -38,7 +38,7 @@ constexpr uint8_t kPositionedText = 0x03;
 constexpr uint8_t kDialledDigits = 0x05;
 constexpr uint8_t kDisplayNumber = 0x0C;
 constexpr uint8_t kDate = 0x29;
-constexpr uint8_t kForwardNumber = 0x1B;
+constexpr uint8_t kCallForwardNumber = 0x1B;
 
 // Message codes from the set.
 constexpr uint8_t kKey = 0x11;
