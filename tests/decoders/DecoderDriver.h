@@ -53,11 +53,20 @@ public:
         return port->HandlePacket();
     }
 
-    // Moves the clock and runs the timers that are due, as the reader does between packets.
+    // Moves the clock, running each timer when it falls due, as the reader
+    // does between packets.
     void Advance(uint32_t milliseconds)
     {
+        for (;;) {
+            const int64_t next = port->Timers().MsUntilNextDue();
+            if (next < 0 || next > milliseconds) {
+                break;
+            }
+            clock.Advance(static_cast<uint32_t>(next));
+            milliseconds -= static_cast<uint32_t>(next);
+            port->Timers().RunDue();
+        }
         clock.Advance(milliseconds);
-        port->Timers().RunDue();
     }
 
     // The events posted since the last call.
