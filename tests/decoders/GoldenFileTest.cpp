@@ -16,66 +16,12 @@
 
 #include "DecoderDriver.h"
 #include "DefinityFrames.h"
-#include "common/EventNames.h"
+#include "EventLog.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
 #include "support/TempDir.h"
 
 namespace {
-
-// Writes one line per event as the application would see it.
-class EventLog : public EventSink {
-public:
-    EventLog(ZAQ16PORT& port, const FakeClock& clock) : port_(port), clock_(clock) {}
-
-    uint32_t Post(const ZAQ16_EVENT& event) override
-    {
-        const char* name = EventName(event.eventCode);
-        char head[96];
-        std::snprintf(head, sizeof head, "%u %u %s 0x%x", clock_.Now() - kStartTick, event.channel,
-                      name != nullptr ? name : "?", event.param);
-        text += head;
-        if (event.eventCode == QXEVT_MESSAGE_CHANGE) {
-            std::vector<char> display(event.param);
-            port_.GetMessage(event.channel, display.data(), event.param);
-            text += " \"" + Readable(display) + "\"";
-        }
-        text += "\n";
-        return 0;
-    }
-
-    static constexpr uint32_t kStartTick = 1000;
-    std::string text;
-
-private:
-    // The rows joined by '|', blanks at their ends dropped, up to the terminator.
-    static std::string Readable(const std::vector<char>& display)
-    {
-        std::string rows;
-        std::string row;
-        auto endRow = [&] {
-            row.erase(row.find_last_not_of(' ') + 1);
-            rows += row;
-            row.clear();
-        };
-        for (const char c : display) {
-            if (c == '\0') {
-                break;
-            }
-            if (c == '\n') {
-                endRow();
-                rows += '|';
-            } else {
-                row += c;
-            }
-        }
-        endRow();
-        return rows;
-    }
-
-    ZAQ16PORT& port_;
-    const FakeClock& clock_;
-};
 
 std::vector<uint8_t> Payload(std::istringstream& words)
 {

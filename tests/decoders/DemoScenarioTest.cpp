@@ -1,0 +1,153 @@
+// The demo scenario that zaqsim plays: it parses, its Definity unit (0) and
+// Meridian unit (1) give the events of their calls, each lasts about a minute,
+// and a second pass (zaqsim --loop) gives the same events again.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "DecoderDriver.h"
+#include "EventLog.h"
+#include "Scenario.h"
+#include "decoders/DEFINITY2D.h"
+#include "decoders/DMERIDIAN.h"
+#include "support/TempDir.h"
+
+namespace {
+
+const char* const kDemo = ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.scn";
+
+struct Played {
+    std::vector<std::string> passes;  // the event lines of each pass, without their times
+    uint32_t durationMs = 0;          // of one pass
+};
+
+std::string WithoutTimes(const std::string& lines)
+{
+    std::istringstream in(lines);
+    std::string out;
+    std::string line;
+    while (std::getline(in, line)) {
+        out += line.substr(line.find(' ') + 1) + "\n";
+    }
+    return out;
+}
+
+// Plays a unit's items twice through its decoder, as the unit sends them.
+template <typename Decoder>
+Played PlayTwice(const std::vector<zaqsim::PlayItem>& items, uint32_t startChannel)
+{
+    DecoderDriver<Decoder> driver(startChannel);
+    Played played;
+    for (int pass = 0; pass < 2; ++pass) {
+        EventLog log(*driver.port, driver.clock);
+        driver.port->SetEventSink(log);
+        for (const zaqsim::PlayItem& item : items) {
+            driver.Advance(item.delayMs);
+            played.durationMs += pass == 0 ? item.delayMs : 0;
+            Feed(*driver.wire, std::vector<uint8_t>(item.bytes.begin(), item.bytes.end()));
+            while (!driver.wire->input.empty()) {
+                driver.port->Step();
+            }
+        }
+        driver.Advance(1000);  // the last display timers
+        played.passes.push_back(WithoutTimes(log.text));
+    }
+    return played;
+}
+
+// Whether `lines` holds every one of `wanted` in this order (other lines between them).
+::testing::AssertionResult InOrder(const std::string& lines, const std::vector<std::string>& wanted)
+{
+    size_t at = 0;
+    for (const std::string& line : wanted) {
+        const size_t found = lines.find(line + "\n", at);
+        if (found == std::string::npos) {
+            return ::testing::AssertionFailure() << "missing (in order): " << line << "\nin:\n" << lines;
+        }
+        at = found + line.size();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class DemoScenario : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        scenario = zaqsim::ParseScenario(ReadWholeFile(kDemo));
+        ASSERT_TRUE(scenario.errors.empty())
+            << "line " << scenario.errors[0].line << ": " << scenario.errors[0].message;
+        ASSERT_GE(scenario.units.size(), 2u);
+    }
+    zaqsim::Scenario scenario;
+};
+
+TEST_F(DemoScenario, DefinityUnitPlaysACallAndAnAbandonedOne)
+{
+    const Played played = PlayTwice<DEFINITY2D>(scenario.units[0], 1);
+    EXPECT_TRUE(InOrder(played.passes[0], {
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"Ann 4711      DEC 10  9:00\"",
+                                              "1 QXEVT_OFFHOOK 0x0",
+                                              "1 QXEVT_LIGHT_ON 0x100",
+                                              "1 QXEVT_LIGHT_ON 0x200",
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"a=4\"",
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"a=4712\"",
+                                              "2 QXEVT_LIGHT_FLASHING 0x100",
+                                              "2 QXEVT_MESSAGE_CHANGE 0x33 \"a=Ann 4711\"",
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"a=Bob 4712   RINGING\"",
+                                              "2 QXEVT_OFFHOOK 0x0",
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"a=Bob 4712\"",
+                                              "2 QXEVT_HOLD_BUTTON_PRESSED 0x0",
+                                              "2 QXEVT_LIGHT_FASTFLASHING 0x100",
+                                              "2 QXEVT_FUNCTION_BUTTON_PRESSED 0x0",
+                                              "1 QXEVT_MESSAGE_CHANGE 0x33 \"a=Bob 4712    ON HOLD\"",
+                                              "1 QXEVT_LIGHT_ON 0x100",
+                                              "1 QXEVT_ONHOOK 0x0",
+                                              "1 QXEVT_LIGHT_OFF 0x100",
+                                              "2 QXEVT_LIGHT_OFF 0x200",
+                                              "2 QXEVT_ONHOOK 0x0",
+                                              "3 QXEVT_LIGHT_FLASHING 0x101",
+                                              "3 QXEVT_MESSAGE_CHANGE 0x33 \"b=OUTSIDE 0301234567\"",
+                                              "3 QXEVT_LIGHT_OFF 0x101",
+                                          }));
+    EXPECT_EQ(played.passes[1], played.passes[0]);
+    EXPECT_GE(played.durationMs, 50000u);
+    EXPECT_LE(played.durationMs, 70000u);
+}
+
+TEST_F(DemoScenario, MeridianUnitPlaysACallWithHoldAndACallForward)
+{
+    const Played played = PlayTwice<DMERIDIAN>(scenario.units[1], 17);
+    EXPECT_TRUE(InOrder(played.passes[0], {
+                                              "17 QXEVT_DISPLAY_CLOCK 0x0",
+                                              "17 QXEVT_OFFHOOK 0x0",
+                                              "17 QXEVT_LIGHT_ON 0x0",
+                                              "17 QXEVT_AUDIO_ON 0x1",
+                                              "17 QXEVT_DIGIT_PRESSED 0x32",
+                                              "17 QXEVT_DIGIT_RELEASED 0x32",
+                                              "17 QXEVT_MESSAGE_CHANGE 0x33 \"2|\"",
+                                              "17 QXEVT_MESSAGE_CHANGE 0x33 \"2002|\"",
+                                              "18 QXEVT_RING_ON 0x0",
+                                              "18 QXEVT_LIGHT_FLASHING 0x0",
+                                              "18 QXEVT_MESSAGE_CHANGE 0x34 \"Carol 2001|\"",
+                                              "17 QXEVT_MESSAGE_CHANGE 0x34 \"2002|Dave 2002 RINGING\"",
+                                              "18 QXEVT_OFFHOOK 0x0",
+                                              "18 QXEVT_RING_OFF 0x0",
+                                              "18 QXEVT_LIGHT_ON 0x0",
+                                              "17 QXEVT_MESSAGE_CHANGE 0x34 \"2002|Dave 2002\"",
+                                              "18 QXEVT_HOLD_BUTTON_PRESSED 0x0",
+                                              "18 QXEVT_LIGHT_FASTFLASHING 0x0",
+                                              "18 QXEVT_FUNCTION_BUTTON_PRESSED 0x0",
+                                              "17 QXEVT_ONHOOK 0x0",
+                                              "17 QXEVT_DISPLAY_CLOCK 0x0",
+                                              "18 QXEVT_DISPLAY_CLOCK 0x0",
+                                              "18 QXEVT_ONHOOK 0x0",
+                                              "22 QXEVT_CFWD 0x8",
+                                              "22 QXEVT_SET_BUSY 0x0",
+                                              "22 QXEVT_CFWD_CANCELED 0x0",
+                                          }));
+    EXPECT_EQ(played.passes[1], played.passes[0]);
+    EXPECT_GE(played.durationMs, 50000u);
+    EXPECT_LE(played.durationMs, 70000u);
+}
+
+}  // namespace

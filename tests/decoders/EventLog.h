@@ -1,0 +1,25 @@
+// An event sink that writes one line per event as an application sees it:
+// "<ms since the start> <channel> <event name> <param in hex>", and for a
+// display change the text that GetMessage returns for it, its rows joined by
+// '|' and the blanks at their ends dropped.
+#pragma once
+
+#include <string>
+
+#include "core/EventSink.h"
+#include "support/FakeClock.h"
+
+class ZAQ16PORT;
+
+class EventLog : public EventSink {
+public:
+    EventLog(ZAQ16PORT& port, const FakeClock& clock);
+    uint32_t Post(const ZAQ16_EVENT& event) override;
+
+    std::string text;
+
+private:
+    ZAQ16PORT& port_;
+    const FakeClock& clock_;
+    uint32_t start_;
+};
