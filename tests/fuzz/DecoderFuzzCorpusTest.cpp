@@ -1,0 +1,22 @@
+// Without a fuzzing build a decoder's fuzz entry runs every seed of its corpus.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+TEST(DecoderFuzzCorpus, EverySeedRunsThroughTheDecoder)
+{
+    int seeds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(ZAQ_FUZZ_CORPUS_DIR)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        SCOPED_TRACE(entry.path().filename().string());
+        EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 4);
+}
