@@ -1,0 +1,88 @@
+#include "InProcessRate.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+
+#include "decoders/DEFINITY2D.h"
+#include "decoders/DMERIDIAN.h"
+#include "platform/SerialDevice.h"
+
+namespace {
+
+// Serves the same bytes over and over; the end falls between two packets, so
+// no read of the reader straddles it.
+class ReplayDevice final : public platform::SerialDevice {
+public:
+    explicit ReplayDevice(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    bool Configure(const platform::LineSettings&) override { return true; }
+    platform::SerialTimeouts GetTimeouts() const override { return {}; }
+    void SetTimeouts(const platform::SerialTimeouts&) override {}
+    platform::IoResult Read(void* buffer, size_t size, int64_t) override
+    {
+        if (at_ == bytes_.size()) {
+            at_ = 0;
+        }
+        const size_t count = std::min(size, bytes_.size() - at_);
+        std::memcpy(buffer, bytes_.data() + at_, count);
+        at_ += count;
+        return {count, 0};
+    }
+    platform::IoResult Write(const void*, size_t size) override { return {size, 0}; }
+    bool Purge(bool, bool) override { return true; }
+    bool ClearError() override { return true; }
+    void Interrupt() override {}
+
+private:
+    std::string bytes_;
+    size_t at_ = 0;
+};
+
+class CountingSink final : public EventSink {
+public:
+    uint32_t Post(const ZAQ16_EVENT&) override
+    {
+        ++events;
+        return 0;
+    }
+    uint64_t events = 0;
+};
+
+template <typename Decoder>
+Rate Measure(const PacketMix& mix, double seconds)
+{
+    std::string stream;
+    for (const std::string& packet : mix.packets) {
+        stream += packet;
+    }
+    auto port = std::make_shared<Decoder>(nullptr, 1);
+    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
+    CountingSink sink;
+    port->SetEventSink(sink);
+
+    using Clock = std::chrono::steady_clock;
+    constexpr uint64_t kStepsBetweenClockReads = 4096;
+    Rate rate;
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        for (uint64_t i = 0; i < kStepsBetweenClockReads; ++i) {
+            port->Step();  // one whole packet per step
+        }
+        rate.packets += kStepsBetweenClockReads;
+        rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (rate.seconds >= seconds) {
+            break;
+        }
+    }
+    rate.events = sink.events;
+    return rate;
+}
+
+}  // namespace
+
+Rate MeasureInProcess(const PacketMix& mix, double seconds)
+{
+    return mix.name == "DEFINITY2D" ? Measure<DEFINITY2D>(mix, seconds) : Measure<DMERIDIAN>(mix, seconds);
+}
