@@ -12,9 +12,18 @@ int LinkedList::Seek(uint32_t position)
     if (count == 0 || position == 0 || position > count) {
         return 0;
     }
-    ListNode* node = head;
-    for (uint32_t i = 1; i < position; ++i) {
-        node = node->next;
+    // Walked from the nearer end: the event queue seeks its tail after every take.
+    ListNode* node = nullptr;
+    if (position - 1 <= count - position) {
+        node = head;
+        for (uint32_t i = 1; i < position; ++i) {
+            node = node->next;
+        }
+    } else {
+        node = tail;
+        for (uint32_t i = count; i > position; --i) {
+            node = node->prev;
+        }
     }
     current = node;
     return 1;

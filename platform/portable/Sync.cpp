@@ -2,6 +2,32 @@
 
 namespace platform {
 
+void Lock::acquire()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    released_.wait(lock, [this] { return free_; });
+    free_ = false;
+}
+
+bool Lock::try_acquire_for(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!released_.wait_for(lock, timeout, [this] { return free_; })) {
+        return false;
+    }
+    free_ = false;
+    return true;
+}
+
+void Lock::release()
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        free_ = true;
+    }
+    released_.notify_one();
+}
+
 void AutoResetEvent::Set()
 {
     {
