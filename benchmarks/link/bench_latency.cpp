@@ -149,12 +149,13 @@ void PlayUnit(size_t index, const std::atomic<bool>& stop)
             nextMeasured = now + 20;
             measured = true;
         }
-        if (!WriteAll(*unit.pty, bytes)) {
-            return;
-        }
         if (measured) {
+            // Noted before the write: the event may be delivered before the write call returns.
             std::lock_guard<std::mutex> guard(unit.sentLock);
             unit.sentAt.push_back(NowMs());
+        }
+        if (!WriteAll(*unit.pty, bytes)) {
+            return;
         }
         nextByteTime += 1000.0 * bytes.size() / kBytesPerSecond;
     }
