@@ -21,7 +21,7 @@ export QXZAQ_SYSDIR=$work
 
 scenario=tools/zaqsim/scenarios/demo.scn
 build/tools/zaqsim/zaqsim --units 3 --pbx Definity2D,MeridianD,ISDN4WD \
-  --comdir "$QXZAQ_COMDIR" --registry "$QXZAQ_REGISTRY" \
+  --comdir "$QXZAQ_COMDIR" --registry "$QXZAQ_REGISTRY" --trace-dir "$work" \
   --scenario "$scenario" --loop >"$work/zaqsim.log" 2>&1 &
 sim=$!
 

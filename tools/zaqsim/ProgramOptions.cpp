@@ -125,6 +125,7 @@ const std::vector<OptionRule>& Rules()
              return !value.empty();
          }},
         {"--registry", true, TextInto(&ProgramOptions::registryFile)},
+        {"--trace-dir", true, TextInto(&ProgramOptions::traceDirectory)},
         {"--scenario", true, TextInto(&ProgramOptions::scenarioFile)},
         {"--dump", true, TextInto(&ProgramOptions::dumpFile)},
         {"--time-scale", true, ScaleInto([](ProgramOptions& o) -> double& { return o.timeScale; })},
@@ -247,6 +248,8 @@ Where:
                           (default $QXZAQ_COMDIR, else ./com)
   --registry FILE         write the registry file naming the units there
                           (point the library at it with QXZAQ_REGISTRY=FILE)
+  --trace-dir DIR         name DIR as the library's trace directory in that
+                          registry file (its log is DIR/qxzaqlnk.log)
   --firmware-dir DIR      write each received firmware image as DIR/COMn.zaq
 What the units send while raw output is on:
   --scenario FILE         a scenario file (see tools/zaqsim/README.md)

@@ -13,6 +13,7 @@ struct ProgramOptions {
     std::vector<UnitConfig> units;
     SimulatorSettings settings;
     std::string registryFile;  // empty: no registry written
+    std::string traceDirectory;  // the library's "TracePath" written with the registry (empty: none)
     std::string scenarioFile;
     std::string dumpFile;
     double timeScale = 1.0;

@@ -6,7 +6,7 @@ namespace zaqsim {
 
 namespace reg = platform::registry;
 
-uint32_t WriteUnitRegistry(const std::vector<std::string>& portNames)
+uint32_t WriteUnitRegistry(const std::vector<std::string>& portNames, const std::string& traceDirectory)
 {
     reg::Key key = 0;
     uint32_t result = reg::CreateKey(reg::kLocalMachine, "Software\\Tessaline\\QXZAQ16", reg::kAccessAll, key);
@@ -18,6 +18,13 @@ uint32_t WriteUnitRegistry(const std::vector<std::string>& portNames)
         const std::string& name = portNames[i];
         result = reg::SetValue(key, "CARD" + std::to_string(i + 1), reg::kTypeString, name.c_str(),
                                static_cast<uint32_t>(name.size() + 1));
+    }
+    if (result == reg::kSuccess && !traceDirectory.empty()) {
+        const uint32_t level = 3;
+        result = reg::SetValue(key, "TraceLevel", reg::kTypeDword, &level, sizeof level);
+        if (result == reg::kSuccess)
+            result = reg::SetValue(key, "TracePath", reg::kTypeString, traceDirectory.c_str(),
+                                   static_cast<uint32_t>(traceDirectory.size() + 1));
     }
     if (result == reg::kSuccess)
         result = reg::FlushKey(key);

@@ -9,7 +9,8 @@
 
 namespace zaqsim {
 
-// The registry's result (0 on success, else a Win32 error number).
-uint32_t WriteUnitRegistry(const std::vector<std::string>& portNames);
+// The registry's result (0 on success, else a Win32 error number). With a
+// trace directory, "TracePath" and "TraceLevel" (3) are written too.
+uint32_t WriteUnitRegistry(const std::vector<std::string>& portNames, const std::string& traceDirectory = "");
 
 }  // namespace zaqsim

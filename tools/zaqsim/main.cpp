@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         for (size_t unit = 0; unit < unitCount; ++unit)
             names.push_back(simulator.LinkName(unit));
         platform::SetEnvironmentVariable("QXZAQ_REGISTRY", options.registryFile);
-        const uint32_t result = WriteUnitRegistry(names);
+        const uint32_t result = WriteUnitRegistry(names, options.traceDirectory);
         if (result != 0)
             return Fail(options.registryFile + ": registry not written (error " + std::to_string(result) + ")", 1);
     }
