@@ -4,6 +4,7 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "isdn/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
@@ -54,7 +55,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NEAX2400_IPXD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2400_ICSD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2000D, kPlain, kPlain},
-    {ZAQ16_PBX_BRID, kPlain, kPlain},
+    {ZAQ16_PBX_BRID, &Make<BRI>, &Make<BRI>},
     {ZAQ16_PBX_FUJI9600D, kPlain, kPlain},
     {ZAQ16_PBX_FUJI9600, kPlain, nullptr},
     {ZAQ16_PBX_MERLIN_MAGIX, kPlain, kPlain},

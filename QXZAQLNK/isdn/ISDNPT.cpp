@@ -25,7 +25,14 @@ bool IsFree(const ISDNPTDL& link)
 
 }  // namespace
 
-ISDNPT::ISDNPT(EventSink& sink) : sink_(sink) {}
+// Framers pair up into lines from an even number on: an odd first framer is taken down to even.
+ISDNPT::ISDNPT(EventSink& sink, uint32_t firstFramer) : firstFramer(firstFramer & ~1u), sink_(sink) {}
+
+uint32_t ISDNPT::LinkIndex(uint32_t framer) const
+{
+    const uint32_t local = framer - firstFramer;
+    return framer >= firstFramer && local < framerCount ? local : kMaxDataLinks;
+}
 
 ISDNPT::~ISDNPT()
 {
@@ -49,10 +56,11 @@ uint32_t ISDNPT::Start(uint32_t newMode, uint32_t newFramerCount, uint32_t newCh
     framerCount = newFramerCount;
     chanCount = newChanCount;
     const uint32_t linkCount = mode != 0 ? framerCount : framerCount / 2;
+    const uint32_t firstIndex = mode != 0 ? firstFramer : firstFramer / 2;
     uint32_t result = isdn::kOk;
     for (uint32_t i = 0; i < linkCount; ++i) {
         dataLinks[i] = std::make_unique<ISDNPTDL>();
-        result = dataLinks[i]->Start(i, chanCount, mode);
+        result = dataLinks[i]->Start(firstIndex + i, chanCount, mode);
     }
     return result;
 }
@@ -78,7 +86,8 @@ uint32_t ISDNPT::StopLinks()
 uint32_t ISDNPT::HDLCFrameRcvd(uint32_t framer, const uint8_t* data, uint32_t length, uint32_t time1, uint32_t time2)
 {
     isdn::IsdnSession session(&sink_);
-    if (framer >= framerCount) {
+    const uint32_t local = LinkIndex(framer);
+    if (local == kMaxDataLinks) {
         return isdn::kBadFramer;
     }
     if (data == nullptr) {
@@ -87,14 +96,14 @@ uint32_t ISDNPT::HDLCFrameRcvd(uint32_t framer, const uint8_t* data, uint32_t le
     if (length == 0) {
         return isdn::kEmptyFrame;
     }
-    return DeliverToLine(framer / 2, (framer & 1) != 0 ? Side::CPE : Side::CO, data, length, time1, time2);
+    return DeliverToLine(local / 2, (framer & 1) != 0 ? Side::CPE : Side::CO, data, length, time1, time2);
 }
 
-uint32_t ISDNPT::DeliverToLine(uint32_t line, Side side, const uint8_t* data, uint32_t length, uint32_t time1,
+uint32_t ISDNPT::DeliverToLine(uint32_t lineIndex, Side side, const uint8_t* data, uint32_t length, uint32_t time1,
                                uint32_t time2)
 {
     if (mode == 0) {
-        return Deliver(*dataLinks[line], side, data, length, time1, time2);
+        return Deliver(*dataLinks[lineIndex], side, data, length, time1, time2);
     }
     // The address is read before the link's own checks: they need its bytes.
     if (length > isdn::kMaxFrameLength) {
@@ -108,8 +117,8 @@ uint32_t ISDNPT::DeliverToLine(uint32_t line, Side side, const uint8_t* data, ui
         return isdn::kBadAddress;
     }
     const uint8_t tei = data[1] >> 1;
-    ISDNPTDL& first = *dataLinks[2 * line];
-    ISDNPTDL& second = *dataLinks[2 * line + 1];
+    ISDNPTDL& first = *dataLinks[2 * lineIndex];
+    ISDNPTDL& second = *dataLinks[2 * lineIndex + 1];
     if (tei == isdn::kBroadcastTei) {
         return DeliverBroadcast(first, second, side, data, length, time1, time2);
     }

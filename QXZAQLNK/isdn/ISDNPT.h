@@ -17,8 +17,11 @@ class ISDNPT {
 public:
     // Call events go to `sink`, which must outlive the front end. They are
     // posted after the ISDN lock is released, so the sink may call the
-    // status functions.
-    explicit ISDNPT(EventSink& sink);
+    // status functions. `firstFramer` is the framer number of the front end's
+    // first framer (even): framers firstFramer to firstFramer + framerCount - 1 are
+    // served, and lines, interfaces and event channels keep those numbers, so
+    // a port of any board reports the system's own channel numbers.
+    explicit ISDNPT(EventSink& sink, uint32_t firstFramer = 0);
     virtual ~ISDNPT();
     ISDNPT(const ISDNPT&) = delete;
     ISDNPT& operator=(const ISDNPT&) = delete;
@@ -31,7 +34,7 @@ public:
     uint32_t Stop();
 
     // One frame (address, control, information, two check bytes) seen on
-    // `framer`; time1 and time2 travel with the call's messages.
+    // `framer` (firstFramer and up); time1 and time2 travel with the call's messages.
     uint32_t HDLCFrameRcvd(uint32_t framer, const uint8_t* data, uint32_t length, uint32_t time1, uint32_t time2);
 
     // One tick (100 ms) of the process's protocol timers.
@@ -52,10 +55,15 @@ public:
     uint32_t mode = 0;
     uint32_t chanCount = 0;
     uint32_t framerCount = 0;
+    const uint32_t firstFramer;
 
 private:
+    // The index into dataLinks of the framer or line base `framer`;
+    // kMaxDataLinks when it lies outside the started framers.
+    uint32_t LinkIndex(uint32_t framer) const;
     uint32_t StopLinks();
-    uint32_t DeliverToLine(uint32_t line, isdn::Side side, const uint8_t* data, uint32_t length, uint32_t time1,
+    // `lineIndex`: the line's place among the front end's lines (0 first).
+    uint32_t DeliverToLine(uint32_t lineIndex, isdn::Side side, const uint8_t* data, uint32_t length, uint32_t time1,
                            uint32_t time2);
     uint32_t DeliverBroadcast(ISDNPTDL& first, ISDNPTDL& second, isdn::Side side, const uint8_t* data,
                               uint32_t length, uint32_t time1, uint32_t time2);

@@ -33,7 +33,8 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
     }
     const uint32_t lineBase = (channel - 1) & ~1u;
     const uint32_t bChannel = (channel & 1) != 0 ? 1 : 2;
-    if (lineBase >= framerCount || !dataLinks[lineBase] || !dataLinks[lineBase]->layer3) {
+    const uint32_t baseLink = LinkIndex(lineBase);
+    if (baseLink == kMaxDataLinks || !dataLinks[baseLink] || !dataLinks[baseLink]->layer3) {
         return isdn::kBadFramer;
     }
     // A call in progress on the channel comes before an ended one that still
@@ -86,8 +87,8 @@ uint32_t ISDNPT::GetStatistics(uint32_t channel, ZAQ16_CALL_STATISTICS* statisti
     if (channel == 0) {
         return isdn::kBadFramer;
     }
-    const uint32_t firstLink = (channel - 1) / 2 * 2;
-    if (firstLink >= framerCount || !dataLinks[firstLink]) {
+    const uint32_t firstLink = LinkIndex((channel - 1) / 2 * 2);
+    if (firstLink == kMaxDataLinks || !dataLinks[firstLink]) {
         return isdn::kBadFramer;
     }
     const ISDNPTL3* layer3 = dataLinks[firstLink]->layer3.get();

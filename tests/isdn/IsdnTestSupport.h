@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -117,11 +118,25 @@ inline Bytes Keypad(std::string_view digits)
     return Ie(0x2C, Text(digits));
 }
 
-// Drives one basic-rate line of a front end: framer 2 x line carries the
-// CO's frames, the next one the CPE's; I frames number themselves.
+// Where a line's frames go: (framer, frame, time1) -> the receiver's result.
+using FrameDelivery = std::function<uint32_t(uint32_t framer, const Bytes& frame, uint32_t time1)>;
+
+// Drives one basic-rate line of a front end (or of anything that takes
+// frames by framer): framer 2 x line carries the CO's frames, the next one
+// the CPE's; I frames number themselves.
 class Line {
 public:
-    Line(ISDNPT& frontEnd, uint32_t line, uint8_t tei = 64) : frontEnd_(frontEnd), line_(line), tei_(tei) {}
+    Line(ISDNPT& frontEnd, uint32_t line, uint8_t tei = 64)
+        : Line(
+              [&frontEnd](uint32_t framer, const Bytes& frame, uint32_t time1) {
+                  return frontEnd.HDLCFrameRcvd(framer, frame.data(), static_cast<uint32_t>(frame.size()), time1, 0);
+              },
+              line, tei)
+    {
+    }
+    Line(FrameDelivery deliver, uint32_t line, uint8_t tei = 64) : deliver_(std::move(deliver)), line_(line), tei_(tei)
+    {
+    }
 
     uint32_t coFramer() const { return 2 * line_; }
     uint32_t cpeFramer() const { return 2 * line_ + 1; }
@@ -139,14 +154,8 @@ public:
     {
         return CoFrame(Frame(0, 1, 127, {0x03}, message), time1);
     }
-    uint32_t CoFrame(const Bytes& frame, uint32_t time1 = 0)
-    {
-        return frontEnd_.HDLCFrameRcvd(coFramer(), frame.data(), static_cast<uint32_t>(frame.size()), time1, 0);
-    }
-    uint32_t CpeFrame(const Bytes& frame, uint32_t time1 = 0)
-    {
-        return frontEnd_.HDLCFrameRcvd(cpeFramer(), frame.data(), static_cast<uint32_t>(frame.size()), time1, 0);
-    }
+    uint32_t CoFrame(const Bytes& frame, uint32_t time1 = 0) { return deliver_(coFramer(), frame, time1); }
+    uint32_t CpeFrame(const Bytes& frame, uint32_t time1 = 0) { return deliver_(cpeFramer(), frame, time1); }
 
 private:
     static uint8_t NextNs(uint8_t& ns)
@@ -156,7 +165,7 @@ private:
         return control;
     }
 
-    ISDNPT& frontEnd_;
+    FrameDelivery deliver_;
     uint32_t line_;
     uint8_t tei_;
     uint8_t coNs_ = 0;

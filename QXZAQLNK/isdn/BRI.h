@@ -1,0 +1,43 @@
+// BRI: the port of a unit with the "ISDN4WD" firmware. The unit taps ISDN
+// basic-rate lines and forwards every D-channel frame: channel 2k of a line
+// pair carries what the CO sends, channel 2k + 1 what the CPE sends. The port
+// hands each frame to its ISDN front end, drives the front end's protocol
+// timers with a 100 ms tick on its reader thread, and posts the call events
+// through its own event sink.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "core/EventSink.h"
+#include "isdn/ISDNPT.h"
+#include "platform/TimerQueue.h"
+#include "unit/ZAQ16PORT.h"
+
+class BRI : public ZAQ16PORT, private EventSink {
+public:
+    static constexpr uint32_t kTickMs = 100;
+
+    // portName: the unit's COM port, or null for a playback port.
+    BRI(const char* portName, uint32_t start_channel);
+    ~BRI() override;
+
+    void Main() override;
+    // Reads a packet through the base and hands its frame to the front end on
+    // framer start_channel + chdev - 1. 0 when the base read nothing usable, else 1.
+    uint8_t HandlePacket() override;
+
+    // Arms the 100 ms tick on the port's timer queue (again, restarting its
+    // delay). The reader thread does so when it starts; a test that drives the
+    // port without a thread does so after giving the queue its clock.
+    void StartTick();
+
+    std::unique_ptr<ISDNPT> isdnFrontEnd;
+
+private:
+    // Call events of the front end go out as the port's own events.
+    uint32_t Post(const ZAQ16_EVENT& event) override;
+    static void TickRoutine(void* context);
+
+    platform::TimerQueue::TimerId tickTimer_ = platform::TimerQueue::kNoTimer;
+};

@@ -1,0 +1,75 @@
+#include "BriPortDriver.h"
+
+namespace isdntest {
+
+namespace {
+
+// The ISDN timers of the process count from the last time any tick read a
+// clock: every driver starts its clock after the previous one stopped, so its
+// times are never "earlier", and sets that reference before its first frame.
+uint32_t& NextClockStart()
+{
+    static uint32_t start = 1000;
+    return start;
+}
+
+}  // namespace
+
+BriPortDriver::BriPortDriver(uint32_t startChannel) : port(std::make_shared<BRI>(nullptr, startChannel))
+{
+    clock.Set(NextClockStart());
+    port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
+    port->SetEventSink(events);
+    port->Timers().SetClock(clock);
+    port->StartTick();
+    port->isdnFrontEnd->Advance(clock.Now());
+}
+
+BriPortDriver::~BriPortDriver()
+{
+    NextClockStart() = clock.Now() + 1000;
+}
+
+uint8_t BriPortDriver::Send(uint8_t chdev, const Bytes& frame)
+{
+    Bytes bytes = Packet(chdev, (chdev & 1) != 0 ? kFromCpe : kFromCo, frame);
+    bytes.erase(bytes.begin());  // the reader has consumed the start marker
+    ::Feed(*wire, bytes);
+    return port->HandlePacket();
+}
+
+void BriPortDriver::Feed(const Bytes& bytes)
+{
+    ::Feed(*wire, bytes);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(wire->mutex);
+            if (wire->input.empty()) {
+                return;
+            }
+        }
+        port->Step();
+    }
+}
+
+void BriPortDriver::Advance(uint32_t milliseconds)
+{
+    for (;;) {
+        const int64_t next = port->Timers().MsUntilNextDue();
+        if (next < 0 || next > milliseconds) {
+            break;
+        }
+        clock.Advance(static_cast<uint32_t>(next));
+        milliseconds -= static_cast<uint32_t>(next);
+        port->Timers().RunDue();
+    }
+    clock.Advance(milliseconds);
+}
+
+Line BriPortDriver::PortLine(uint32_t line, uint8_t tei)
+{
+    return Line([this](uint32_t chdev, const Bytes& frame, uint32_t) { return uint32_t{Send(static_cast<uint8_t>(chdev), frame)}; },
+                line, tei);
+}
+
+}  // namespace isdntest

@@ -1,0 +1,41 @@
+// Drives a BRI port without a thread: packets go in through an in-memory
+// device as the unit frames them, a fake clock moves the port's timer queue
+// (and so its 100 ms tick), and the port's events are kept with their records.
+#pragma once
+
+#include <memory>
+
+#include "IsdnTestSupport.h"
+#include "isdn/BRI.h"
+#include "support/FakeClock.h"
+#include "support/MemorySerialDevice.h"
+
+namespace isdntest {
+
+// The unit's packet types for the two directions of a line.
+inline constexpr uint8_t kFromCo = 0x58;
+inline constexpr uint8_t kFromCpe = 0x48;
+
+class BriPortDriver {
+public:
+    explicit BriPortDriver(uint32_t startChannel = 1);
+    ~BriPortDriver();
+    BriPortDriver(const BriPortDriver&) = delete;
+    BriPortDriver& operator=(const BriPortDriver&) = delete;
+
+    // One packet on local channel `chdev`; returns what HandlePacket returned.
+    uint8_t Send(uint8_t chdev, const Bytes& frame);
+    // Raw bytes as the unit sends them, read by the reader loop until none are left.
+    void Feed(const Bytes& bytes);
+    // Moves the clock, running the port's timers whenever they fall due.
+    void Advance(uint32_t milliseconds);
+    // Line `line` of this port (channels 2 x line and 2 x line + 1).
+    Line PortLine(uint32_t line, uint8_t tei = 64);
+
+    std::shared_ptr<Wire> wire = std::make_shared<Wire>();
+    EventCollector events;
+    FakeClock clock;
+    std::shared_ptr<BRI> port;
+};
+
+}  // namespace isdntest
