@@ -16,8 +16,6 @@ namespace {
 constexpr uint8_t kOverflowFrame[] = {'O', 'V', 'F', 'L'};
 // At most this many data bytes go into the bad-frame dump line.
 constexpr uint32_t kDumpDataBytes = 200;
-// Red lamps are kept in the phone status lamp table from this entry on.
-constexpr uint32_t kRedLampEntries = 255;
 
 }  // namespace
 
@@ -118,7 +116,7 @@ DecodedEvent DEFINITY2D::DecodeLamp(uint8_t a, uint8_t b)
         Trace(TRACE_ERROR, "HandlePacket::Lucent2w", "Light offset out of range");
         return {};
     }
-    const uint32_t code = LookupCode(LampStates(), a);
+    const uint32_t code = LookupCode(kLampStates, a);
     if (code == 0) {
         return {};
     }
@@ -126,7 +124,7 @@ DecodedEvent DEFINITY2D::DecodeLamp(uint8_t a, uint8_t b)
     const uint32_t lamp = (b - kFirstLampField) / 2u;
     const bool green = (b & 1) != 0;
     const uint32_t param = lamp | (green ? QXEVT_LAMP_GREEN : QXEVT_LAMP_RED);
-    const uint32_t index = green ? lamp : lamp + kRedLampEntries;
+    const uint32_t index = green ? lamp : lamp + PhoneStatusRecorder::kRedLampEntries;
     return {code, param,
             status_.RecordLamp(currentChannel, index, code, param, PhoneStatusRecorder::LampMatch::CodeAndParam)};
 }
@@ -141,7 +139,7 @@ DecodedEvent DEFINITY2D::DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b)
         if (a != kButton || b >= kFirstFreeButton) {
             return {};
         }
-        if (const uint32_t code = LookupCode(FixedButtons(), b); code != 0) {
+        if (const uint32_t code = LookupCode(kFixedButtons, b); code != 0) {
             return {code, 0, EventState::Stateless};
         }
         // Buttons below the first lamp field give 0 or a negative number, as the set numbers them.
@@ -155,7 +153,7 @@ DecodedEvent DEFINITY2D::DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b)
         if (b < kFirstNavigationKey) {
             return {QXEVT_SOFT_BUTTON_PRESSED, b, EventState::Stateless};
         }
-        if (const uint32_t code = LookupCode(NavigationKeys(), b); code != 0) {
+        if (const uint32_t code = LookupCode(kNavigationKeys, b); code != 0) {
             return {code, 0, EventState::Stateless};
         }
     }

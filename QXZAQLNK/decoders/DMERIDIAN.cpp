@@ -11,12 +11,11 @@ using namespace meridian;
 
 namespace {
 
-constexpr uint32_t kRedLampEntries = 255;
-
 // Entries 0 to 254 are the green lamps, 255 to 509 the red ones.
 uint32_t InitialLampParam(uint32_t index)
 {
-    return index < kRedLampEntries ? (index | QXEVT_LAMP_GREEN) : ((index - kRedLampEntries) | QXEVT_LAMP_RED);
+    constexpr uint32_t kRed = PhoneStatusRecorder::kRedLampEntries;
+    return index < kRed ? (index | QXEVT_LAMP_GREEN) : ((index - kRed) | QXEVT_LAMP_RED);
 }
 
 constexpr DisplayTimers::Settings kTimerSettings{
@@ -93,7 +92,7 @@ DMERIDIAN::Decoded DMERIDIAN::DecodeFromPbx(const uint8_t* data, uint32_t length
 
 DecodedEvent DMERIDIAN::DecodeLamp(int bank, uint8_t k)
 {
-    const uint32_t code = LookupCode(LampStates(), k >> 4);
+    const uint32_t code = LookupCode(kLampStates, k >> 4);
     if (code == 0) {
         return {};
     }
@@ -104,7 +103,7 @@ DecodedEvent DMERIDIAN::DecodeLamp(int bank, uint8_t k)
 
 DecodedEvent DMERIDIAN::DecodeAudio(uint8_t k)
 {
-    const uint32_t code = LookupCode(AudioStates(), k >> 4);
+    const uint32_t code = LookupCode(kAudioStates, k >> 4);
     const uint8_t path = k & 0x0F;
     const PhoneStatusRecorder::Word word = AudioWord(path);
     if (code == 0 || word == nullptr) {
@@ -115,7 +114,7 @@ DecodedEvent DMERIDIAN::DecodeAudio(uint8_t k)
 
 DecodedEvent DMERIDIAN::DecodeRinger(uint8_t k)
 {
-    const uint32_t code = LookupCode(RingerStates(), k);
+    const uint32_t code = LookupCode(kRingerStates, k);
     if (code == 0) {
         return {};
     }
@@ -172,24 +171,31 @@ DecodedEvent DMERIDIAN::ClearDisplay()
 void DMERIDIAN::TakeData(const uint8_t* bytes, uint32_t length)
 {
     const uint8_t channel = currentChannel;
-    switch (Pending(channel)) {
-    case kTextShown:
-        display_.PutText(channel, bytes, length);
-        break;
-    case kDigitsShown:
-        display_.PutDigits(channel, bytes, 1);
-        break;
-    case kForwardNumber:
-        display_.AppendForwardDigits(channel, bytes, 1);
-        break;
-    case kDateComing:
+    if (Pending(channel) == kDateComing) {
         clock_.TakeSeconds(bytes[0]);
         Pending(channel) = kNothingPending;
+    } else {
+        // Text takes every byte; digits only the first.
+        WritePending(channel, bytes, length, 1);
+    }
+    timers_.Arm(channel);
+}
+
+void DMERIDIAN::WritePending(uint8_t channel, const uint8_t* bytes, uint32_t textLength, uint32_t digitLength)
+{
+    switch (Pending(channel)) {
+    case kTextShown:
+        display_.PutText(channel, bytes, textLength);
+        break;
+    case kDigitsShown:
+        display_.PutDigits(channel, bytes, digitLength);
+        break;
+    case kForwardNumber:
+        display_.AppendForwardDigits(channel, bytes, digitLength);
         break;
     default:
         break;
     }
-    timers_.Arm(channel);
 }
 
 DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
@@ -220,7 +226,7 @@ DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
 DecodedEvent DMERIDIAN::TakeDisplayMode(uint8_t mode)
 {
     const uint8_t channel = currentChannel;
-    const uint32_t code = LookupCode(DisplayModes(), mode);
+    const uint32_t code = LookupCode(kDisplayModes, mode);
     if (code == 0) {
         return {};
     }
@@ -272,21 +278,8 @@ DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
 
 void DMERIDIAN::DecodeContinuation(const uint8_t* data, uint32_t length)
 {
-    const uint8_t channel = currentChannel;
-    switch (Pending(channel)) {
-    case kTextShown:
-        display_.PutText(channel, data, length);
-        break;
-    case kDigitsShown:
-        display_.PutDigits(channel, data, length);
-        break;
-    case kForwardNumber:
-        display_.AppendForwardDigits(channel, data, length);
-        break;
-    default:
-        break;
-    }
-    timers_.Arm(channel);
+    WritePending(currentChannel, data, length, length);
+    timers_.Arm(currentChannel);
 }
 
 // ---------------------------------------------------------------- set to PBX
@@ -301,22 +294,22 @@ DMERIDIAN::Decoded DMERIDIAN::DecodeFromSet(const uint8_t* data, uint32_t length
     const uint8_t state = k >> 4;
     const uint8_t key = k & 0x0F;
     if (const int bank = KeyBank(code); bank >= 0) {
-        const uint32_t event = LookupCode(FunctionKeyStates(), state);
+        const uint32_t event = LookupCode(kFunctionKeyStates, state);
         return {event == 0 ? DecodedEvent{} : DecodedEvent{event, key + static_cast<uint32_t>(bank), EventState::Stateless}};
     }
     if (code != kKey) {
         return {DecodedEvent{}, false};
     }
-    if (const uint32_t event = LookupCode(FixedKeys(), k); event != 0) {
+    if (const uint32_t event = LookupCode(kFixedKeys, k); event != 0) {
         if (event == QXEVT_ONHOOK || event == QXEVT_OFFHOOK) {
             return {{event, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::hookState, event)}};
         }
         return {{event, 0, EventState::Stateless}};
     }
-    if (const uint32_t event = LookupCode(FunctionKeyStates(), state); event != 0) {
+    if (const uint32_t event = LookupCode(kFunctionKeyStates, state); event != 0) {
         return {{event, key, EventState::Stateless}};
     }
-    if (const uint32_t event = LookupCode(DialPadStates(), state); event != 0) {
+    if (const uint32_t event = LookupCode(kDialPadStates, state); event != 0) {
         return {{event, static_cast<uint8_t>(DialPadCharacter(key)), EventState::Stateless}};
     }
     return {};

@@ -68,6 +68,8 @@ private:
     void DecodeContinuation(const uint8_t* data, uint32_t length);
     DecodedEvent ClearDisplay();
     void TakeData(const uint8_t* bytes, uint32_t length);
+    // More of the display kind that is pending: text, digits or the call-forward number.
+    void WritePending(uint8_t channel, const uint8_t* bytes, uint32_t textLength, uint32_t digitLength);
     DecodedEvent TakeTextByte(uint8_t byte);
     DecodedEvent TakeDisplayMode(uint8_t mode);
     DecodedEvent TakeFeature(uint8_t feature);

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
-
 #include "decoders/CodeTable.h"
+#include "qxzaqlnk.h"
 
 namespace definity {
 
@@ -30,12 +29,32 @@ constexpr uint8_t kFirstLampField = 14;   // fields below it are refused
 constexpr uint8_t kFirstFreeButton = 0x40; // buttons from here on are not decoded
 constexpr uint8_t kFirstNavigationKey = 0x1C;  // soft keys are below it
 
-// Lamp state by message byte a.
-std::span<const CodeRow> LampStates();
-// Fixed buttons of message 0x80 / 0x20 by byte b; the others are function buttons.
-std::span<const CodeRow> FixedButtons();
-// Keys of message 0x82 by byte b from 0x1C on, and the redial key.
-std::span<const CodeRow> NavigationKeys();
 constexpr uint8_t kRedialKey = 0x02;
+
+// Lamp state by message byte a.
+inline constexpr CodeRow kLampStates[] = {
+    {0x20, QXEVT_LIGHT_OFF},
+    {0x22, QXEVT_LIGHT_FASTFLASHING},
+    {0x28, QXEVT_LIGHT_FLASHING},
+    {0x2A, QXEVT_LIGHT_VERY_FASTFLASHING},
+    {0x2D, QXEVT_LIGHT_QUICKFLASH},
+    {0x2F, QXEVT_LIGHT_ON},
+};
+
+// Fixed buttons of message 0x80 / 0x20 by byte b; the others are function buttons.
+inline constexpr CodeRow kFixedButtons[] = {
+    {0x0A, QXEVT_HOLD_BUTTON_PRESSED},
+    {0x08, QXEVT_TRANSFER_BUTTON_PRESSED},
+    {0x06, QXEVT_CONF_BUTTON_PRESSED},
+};
+
+// Keys of message 0x82 by byte b from 0x1C on: 0x1D, 0x1F, 0x21 and 0x23 on have no
+// row and decode to nothing.
+inline constexpr CodeRow kNavigationKeys[] = {
+    {0x1C, QXEVT_EXIT_BUTTON_PRESSED},
+    {0x1E, QXEVT_NEXT_BUTTON_PRESSED},
+    {0x20, QXEVT_PREVIOUS_BUTTON_PRESSED},
+    {0x22, QXEVT_MENU_BUTTON_PRESSED},
+};
 
 }  // namespace definity

@@ -14,45 +14,6 @@ struct BankRow {
 constexpr BankRow kLampBanks[] = {{0x10, 0}, {0x20, 16}, {0x24, 32}, {0x28, 48}};
 constexpr BankRow kKeyBanks[] = {{0x21, 16}, {0x25, 32}, {0x29, 48}};
 
-constexpr CodeRow kLampStates[] = {
-    {0x0, QXEVT_LIGHT_OFF},
-    {0x5, QXEVT_LIGHT_FLASHING},
-    {0xA, QXEVT_LIGHT_FASTFLASHING},
-    {0xF, QXEVT_LIGHT_ON},
-};
-
-constexpr CodeRow kAudioStates[] = {{0x0, QXEVT_AUDIO_OFF}, {0xC, QXEVT_AUDIO_ON}};
-
-constexpr CodeRow kRingerStates[] = {{0x10, QXEVT_RING_OFF}, {0xD0, QXEVT_RING_ON}};
-
-constexpr CodeRow kDisplayModes[] = {
-    {0, QXEVT_DISPLAY_CLOCK},
-    {1, QXEVT_DISPLAY_CLEAR},
-    {3, QXEVT_DISPLAY_CLEAR},
-    {8, QXEVT_DISPLAY_TIMER},
-};
-
-constexpr CodeRow kFixedKeys[] = {
-    {0x32, QXEVT_HOLD_BUTTON_RELEASED},
-    {0x33, QXEVT_SPEAKER_BUTTON_RELEASED},
-    {0x35, QXEVT_RELEASE_BUTTON_RELEASED},
-    {0xF2, QXEVT_HOLD_BUTTON_PRESSED},
-    {0xF3, QXEVT_SPEAKER_BUTTON_PRESSED},
-    {0xF5, QXEVT_RELEASE_BUTTON_PRESSED},
-    {0x3F, QXEVT_ONHOOK},
-    {0xFF, QXEVT_OFFHOOK},
-};
-
-constexpr CodeRow kFunctionKeyStates[] = {
-    {0x0, QXEVT_FUNCTION_BUTTON_RELEASED},
-    {0xC, QXEVT_FUNCTION_BUTTON_PRESSED},
-};
-
-constexpr CodeRow kDialPadStates[] = {
-    {0x1, QXEVT_DIGIT_RELEASED},
-    {0xD, QXEVT_DIGIT_PRESSED},
-};
-
 struct AudioPathRow {
     uint8_t path;
     PhoneStatusRecorder::Word word;
@@ -92,41 +53,6 @@ int LampBank(uint8_t code)
 int KeyBank(uint8_t code)
 {
     return FirstNumber(kKeyBanks, code);
-}
-
-std::span<const CodeRow> LampStates()
-{
-    return kLampStates;
-}
-
-std::span<const CodeRow> AudioStates()
-{
-    return kAudioStates;
-}
-
-std::span<const CodeRow> RingerStates()
-{
-    return kRingerStates;
-}
-
-std::span<const CodeRow> DisplayModes()
-{
-    return kDisplayModes;
-}
-
-std::span<const CodeRow> FixedKeys()
-{
-    return kFixedKeys;
-}
-
-std::span<const CodeRow> FunctionKeyStates()
-{
-    return kFunctionKeyStates;
-}
-
-std::span<const CodeRow> DialPadStates()
-{
-    return kDialPadStates;
 }
 
 PhoneStatusRecorder::Word AudioWord(uint8_t path)

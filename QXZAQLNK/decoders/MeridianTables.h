@@ -3,10 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
-
 #include "decoders/CodeTable.h"
 #include "decoders/PhoneStatusRecorder.h"
+#include "qxzaqlnk.h"
 
 namespace meridian {
 
@@ -49,19 +48,50 @@ int LampBank(uint8_t code);
 int KeyBank(uint8_t code);
 
 // Lamp state by the high nibble of byte 1.
-std::span<const CodeRow> LampStates();
+inline constexpr CodeRow kLampStates[] = {
+    {0x0, QXEVT_LIGHT_OFF},
+    {0x5, QXEVT_LIGHT_FLASHING},
+    {0xA, QXEVT_LIGHT_FASTFLASHING},
+    {0xF, QXEVT_LIGHT_ON},
+};
+
 // Audio state by the high nibble of byte 1.
-std::span<const CodeRow> AudioStates();
+inline constexpr CodeRow kAudioStates[] = {{0x0, QXEVT_AUDIO_OFF}, {0xC, QXEVT_AUDIO_ON}};
+
 // Ringer state by byte 1.
-std::span<const CodeRow> RingerStates();
+inline constexpr CodeRow kRingerStates[] = {{0x10, QXEVT_RING_OFF}, {0xD0, QXEVT_RING_ON}};
+
 // Display mode by byte 2.
-std::span<const CodeRow> DisplayModes();
+inline constexpr CodeRow kDisplayModes[] = {
+    {0, QXEVT_DISPLAY_CLOCK},
+    {1, QXEVT_DISPLAY_CLEAR},
+    {3, QXEVT_DISPLAY_CLEAR},
+    {8, QXEVT_DISPLAY_TIMER},
+};
+
 // Fixed keys of message 0x11 by byte 1.
-std::span<const CodeRow> FixedKeys();
+inline constexpr CodeRow kFixedKeys[] = {
+    {0x32, QXEVT_HOLD_BUTTON_RELEASED},
+    {0x33, QXEVT_SPEAKER_BUTTON_RELEASED},
+    {0x35, QXEVT_RELEASE_BUTTON_RELEASED},
+    {0xF2, QXEVT_HOLD_BUTTON_PRESSED},
+    {0xF3, QXEVT_SPEAKER_BUTTON_PRESSED},
+    {0xF5, QXEVT_RELEASE_BUTTON_PRESSED},
+    {0x3F, QXEVT_ONHOOK},
+    {0xFF, QXEVT_OFFHOOK},
+};
+
 // Function keys (line and feature) by the high nibble of byte 1.
-std::span<const CodeRow> FunctionKeyStates();
+inline constexpr CodeRow kFunctionKeyStates[] = {
+    {0x0, QXEVT_FUNCTION_BUTTON_RELEASED},
+    {0xC, QXEVT_FUNCTION_BUTTON_PRESSED},
+};
+
 // Dial-pad keys by the high nibble of byte 1.
-std::span<const CodeRow> DialPadStates();
+inline constexpr CodeRow kDialPadStates[] = {
+    {0x1, QXEVT_DIGIT_RELEASED},
+    {0xD, QXEVT_DIGIT_PRESSED},
+};
 
 // The audio state word of a path (low nibble of byte 1); null for another value.
 PhoneStatusRecorder::Word AudioWord(uint8_t path);

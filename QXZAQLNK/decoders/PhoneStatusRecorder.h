@@ -12,6 +12,8 @@
 class PhoneStatusRecorder {
 public:
     static constexpr uint32_t kChannels = 16;
+    // Lamp table entries from here on are the red lamps of decoders that tell the colours apart.
+    static constexpr uint32_t kRedLampEntries = 255;
     using Word = uint32_t ZAQ16_PHONE_STATUS::*;
 
     enum class LampMatch : uint8_t {

@@ -89,6 +89,16 @@ public:
 
     void EventUpdates(bool on) { port->m_EventUpdateFlag = on ? 1 : 0; }
 
+    // How many events the same packet sent twice posts, with event updates on or off.
+    static size_t EventsOfARepeat(bool updates, uint8_t type, const std::vector<uint8_t>& payload)
+    {
+        DecoderDriver driver;
+        driver.EventUpdates(updates);
+        driver.Send(0, type, payload);
+        driver.Send(0, type, payload);
+        return driver.Take().size();
+    }
+
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
     EventCollector events;
     FakeClock clock;
