@@ -532,6 +532,9 @@ QXZAQ_API uint32_t QXZAQ_CALL QXZAQClearErrors(uint32_t board);
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXDate_Time(uint32_t board, uint32_t* year, uint32_t* month, uint32_t* day,
                                                    uint32_t* hour, uint32_t* minute, uint32_t* second);
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* status);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatusByCh(uint32_t channel, void* record, uint32_t* size);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatusByRef(uint32_t board, uint32_t callRef, void* record, uint32_t* size);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatistics(uint32_t board, uint16_t channel, void* statistics, uint32_t* size);
 
 #ifdef __cplusplus
 }
