@@ -13,7 +13,8 @@ struct EventDetails {
     std::optional<std::string> display;
     // The library's result when reading it failed.
     uint32_t displayError = 0;
-    // The call status record of a call event (callback mode only).
+    // The call status record of a call event: the event's own in callback
+    // mode, the channel's call as read when the event was polled.
     const ZAQ16_CALL_STATUS* call = nullptr;
 };
 

@@ -51,8 +51,16 @@ void Show(const ZAQ16_EVENT& event)
             details.displayError = result;
         }
     }
+    ZAQ16_CALL_STATUS polledCall{};
     if (event.callRecord != nullptr && event.param == sizeof(ZAQ16_CALL_STATUS)) {
         details.call = static_cast<const ZAQ16_CALL_STATUS*>(event.callRecord);
+    } else if (event.callRecord == nullptr && IsCallEvent(event.eventCode)) {
+        // A polled event comes without its record: the call is read by its
+        // channel, as it stands now (an ended call shows its idle entity).
+        uint32_t size = 0;
+        if (QXZAQ_CC_GetStatusByCh(event.channel, &polledCall, &size) == ZAQ16_RET_SUCCESS) {
+            details.call = &polledCall;
+        }
     }
     std::lock_guard<std::mutex> guard(outputLock);
     if (options.json) {
