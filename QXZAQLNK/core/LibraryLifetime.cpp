@@ -5,6 +5,7 @@
 #include "common/Registry.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
+#include "core/Playback.h"
 #include "core/SystemEventLog.h"
 #include "core/Trace.h"
 
@@ -52,17 +53,7 @@ void LibraryDetach()
 {
     LinkState& link = Link();
     StopPorts(TakeAllBoards());
-    std::vector<PortRef> playbackPorts;
-    {
-        std::lock_guard<std::mutex> guard(link.tableLock);
-        for (PortRef& port : link.virtualPorts) {
-            if (port) {
-                playbackPorts.push_back(std::move(port));
-            }
-        }
-        link.playbackBoards = 0;
-    }
-    StopPorts(std::move(playbackPorts));
+    StopPlayback();
     DestroyEventQueue();
     link.eventCallback = nullptr;
     link.linkStarted = false;

@@ -48,7 +48,7 @@ int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
         port->m_EventUpdateFlag = Link().eventUpdates.load();
         port->StartThread(0);
     }
-    SetBoardPort(board, std::move(port));
+    SetBoardPort(board, std::move(port), static_cast<uint32_t>(pbxType));
     return pbxType;
 }
 
@@ -139,7 +139,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQRestart(uint32_t board)
     const std::string device = port->GetPortName();
     const uint32_t start_channel = port->StartChannel();
     port->Restart();
-    SetBoardPort(board, nullptr);
+    SetBoardPort(board, nullptr, BoardType(board));
     StopPorts({std::move(port)});
     return SetupPort(device.c_str(), start_channel, board) < 1 ? ZAQ16_RET_RESTART_FAILED : ZAQ16_RET_SUCCESS;
 }

@@ -56,13 +56,21 @@ std::vector<PortRef> TakeAllBoards()
     return ports;
 }
 
-void SetBoardPort(uint32_t board, PortRef port)
+void SetBoardPort(uint32_t board, PortRef port, uint32_t pbxType)
 {
     LinkState& link = Link();
     std::lock_guard<std::mutex> guard(link.tableLock);
     if (board < ZAQ16_MAX_BOARDS) {
         link.boards[board] = std::move(port);
+        link.boardTypes[board] = pbxType;
     }
+}
+
+uint32_t BoardType(uint32_t board)
+{
+    LinkState& link = Link();
+    std::lock_guard<std::mutex> guard(link.tableLock);
+    return board < ZAQ16_MAX_BOARDS ? link.boardTypes[board] : 0;
 }
 
 void StopPorts(std::vector<PortRef> ports)

@@ -21,6 +21,7 @@ using PortRef = std::shared_ptr<ZAQ16PORT>;
 struct LinkState {
     std::mutex tableLock;                           // the board-table lock
     PortRef boards[ZAQ16_MAX_BOARDS];
+    uint32_t boardTypes[ZAQ16_MAX_BOARDS] = {};     // the PBX type each started unit reported
     std::atomic<uint32_t> boardCount{0};
     PortRef virtualPorts[ZAQ16_MAX_BOARDS];
     std::atomic<int32_t> playbackBoards{0};
@@ -42,8 +43,10 @@ uint32_t BoardOfChannel(uint32_t channel);
 
 // Takes every started port out of the table (boardCount becomes 0).
 std::vector<PortRef> TakeAllBoards();
-// Puts `port` into board slot `board` (null clears it).
-void SetBoardPort(uint32_t board, PortRef port);
+// Puts `port` into board slot `board` (null clears it) with the PBX type its unit reported.
+void SetBoardPort(uint32_t board, PortRef port, uint32_t pbxType);
+// The PBX type the unit of a started board reported (ports or not).
+uint32_t BoardType(uint32_t board);
 
 // Stops the reader threads of `ports` (all stop requests first, then the waits)
 // and lets go of them.

@@ -536,6 +536,16 @@ QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatusByCh(uint32_t channel, void* rec
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatusByRef(uint32_t board, uint32_t callRef, void* record, uint32_t* size);
 QXZAQ_API uint32_t QXZAQ_CALL QXZAQ_CC_GetStatistics(uint32_t board, uint16_t channel, void* statistics, uint32_t* size);
 
+/* D-channel record and playback. A null file stops recording / playback.
+   timeMode: 0 as fast as possible, > 0 that many ms before each record, -1 the recorded gaps. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQRecordDChannelEvents(const char* file);
+QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, int32_t timeMode);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEvents(const char* file);
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEventsTime(const char* file, int32_t timeMode);
+
+/* Firmware upload (XMODEM-CRC); progress arrives as QXEVT_DOWNLOAD_STATUS events. */
+QXZAQ_API uint32_t QXZAQ_CALL QXZAQUploadFirmware(uint32_t board, const char* file);
+
 #ifdef __cplusplus
 }
 #endif

@@ -74,6 +74,11 @@ void CLive::RequestStop()
 bool CLive::StopThread(uint32_t waitMs)
 {
     RequestStop();
+    return WaitForEnd(waitMs);
+}
+
+bool CLive::WaitForEnd(uint32_t waitMs)
+{
     if (!thread.joinable() || OnOwnThread()) {
         return true;
     }

@@ -31,6 +31,10 @@ public:
     bool StopThread(uint32_t waitMs);
     // Only requests the stop and wakes the thread.
     void RequestStop();
+    // Waits up to `waitMs` for the thread to end on its own (true when it has,
+    // or when there is none). A thread that does not end in time is left to
+    // finish on its own. Called from the thread itself, it returns true at once.
+    bool WaitForEnd(uint32_t waitMs);
 
     bool StopRequested() const { return liveState.load() == kStopRequested; }
     bool ThreadRunning() const;

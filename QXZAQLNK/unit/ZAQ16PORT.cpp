@@ -32,7 +32,12 @@ ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel)
     InitialisePhoneStatus();
 }
 
-ZAQ16PORT::~ZAQ16PORT() = default;
+ZAQ16PORT::~ZAQ16PORT()
+{
+    if (dumpFile != nullptr) {
+        std::fclose(dumpFile);
+    }
+}
 
 void ZAQ16PORT::InitialisePhoneStatus()
 {
@@ -50,6 +55,10 @@ void ZAQ16PORT::WakeForStop()
 {
     InterruptRead();
     stopSignal.Set();
+    wakeSemaphore.release();
+    // A command still waiting for the unit's answer will not get one.
+    commandResult = ZAQ16_RET_NOT_READY;
+    commandEvent.Set();
 }
 
 void ZAQ16PORT::WaitForStopWithin(uint32_t milliseconds)
@@ -84,6 +93,31 @@ void ZAQ16PORT::Main()
 
 bool ZAQ16PORT::Step()
 {
+    if (downloadState != 0) {
+        // A firmware transfer owns the line: no text and no packets meanwhile.
+        FirmwareStep();
+    } else if (playbackOpen) {
+        if (!PlaybackStep()) {
+            return false;
+        }
+    } else {
+        LiveStep();
+    }
+    // The timers' routines run here, on this thread, between bytes and packets.
+    timers.RunDue();
+    if (StopRequested()) {
+        Trace(TRACE_INFO, "Main", "Exiting Thread");
+        return false;
+    }
+    return true;
+}
+
+void ZAQ16PORT::LiveStep()
+{
+    if (!IsOpen()) {
+        WaitForStopWithin(kFailedReadBackoffMs);
+        return;
+    }
     uint8_t byte = 0;
     const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
     if (got == 1) {
@@ -101,13 +135,6 @@ bool ZAQ16PORT::Step()
         }
         WaitForStopWithin(kFailedReadBackoffMs);
     }
-    // The timers' routines run here, on this thread, between bytes and packets.
-    timers.RunDue();
-    if (StopRequested()) {
-        Trace(TRACE_INFO, "Main", "Exiting Thread");
-        return false;
-    }
-    return true;
 }
 
 void ZAQ16PORT::TakeTextByte(uint8_t byte)
@@ -180,10 +207,30 @@ uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count, const char* s
     return got;
 }
 
+uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+{
+    if (playbackOpen) {
+        return static_cast<uint32_t>(std::fread(into, 1, count, dumpFile));
+    }
+    return ReadPacketBytes(into, count, shortFormat, traceChannel);
+}
+
 bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
 {
-    if (ReadPacketBytes(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+    if (ReadPacketPart(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+        if (playbackOpen) {
+            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
+        }
         return false;
+    }
+    if (playbackOpen) {
+        // A recorded header is as the unit's was accepted: no resynchronisation.
+        if (header[0] >= kChannels) {
+            Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
+                  static_cast<int>(header[0] + start_channel));
+            return false;
+        }
+        return true;
     }
     // A channel of 16 or more means the stream is out of step: look for the
     // start marker inside the header before giving the packet up.
@@ -222,10 +269,14 @@ uint8_t ZAQ16PORT::HandlePacket()
 
     std::memset(packetData, 0, sizeof packetData);
     const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
-    const uint32_t got = ReadPacketBytes(packetData, dataCount, "data for %d::Read fails %d\n", AbsoluteChannel());
+    const uint32_t got = ReadPacketPart(packetData, dataCount, "data for %d::Read fails %d\n", AbsoluteChannel());
     if (got < dataCount) {
-        Trace(TRACE_ERROR, "HandlePacket", "data for %d::Read fails %d not enough data\n",
-              static_cast<int>(AbsoluteChannel()), static_cast<int>(got));
+        if (playbackOpen) {
+            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
+        } else {
+            Trace(TRACE_ERROR, "HandlePacket", "data for %d::Read fails %d not enough data\n",
+                  static_cast<int>(AbsoluteChannel()), static_cast<int>(got));
+        }
         return 0;
     }
     uint8_t sum = 0;
@@ -236,6 +287,9 @@ uint8_t ZAQ16PORT::HandlePacket()
         Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", currentChannel,
               static_cast<int>(AbsoluteChannel()));
         return 0;
+    }
+    if (!playbackOpen) {
+        recording.Append(static_cast<uint8_t>(Board()), header, packetData, dataCount, platform::TickCount());
     }
     return packetType;
 }
@@ -317,7 +371,7 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    if (deviceLost) {
+    if (deviceLost || downloadState != 0) {
         return ZAQ16_RET_NOT_READY;
     }
     // Armed before sending, so that an answer parsed before the wait still counts.

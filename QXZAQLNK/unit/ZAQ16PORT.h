@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "core/EventSink.h"
@@ -16,6 +18,7 @@
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
 #include "unit/DisplayRecord.h"
+#include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
 #include "unit/SerialPort.h"
@@ -83,6 +86,23 @@ public:
     uint32_t CheckErrors(uint8_t* out);
     const char* GetPortName() const { return portName; }
 
+    // ---- record and playback
+    // With a path: appends every packet this unit accepts to that dump file
+    // (false for a path too long to keep); with null: stops.
+    bool RecordDumpFile(const char* path);
+    // A playback port: opens the dump file and reads its header; with null,
+    // asks a running playback to end. ZAQ16_RET_SUCCESS or ZAQ16_RET_FILE_NOT_FOUND.
+    uint32_t PlayDumpFile(const char* path);
+    // Playback timing: 0 no waits, > 0 that many ms before each record, < 0 the recorded gaps.
+    int32_t timeMode = -1;
+    // Called on the reader thread as this port's playback ends: once before
+    // QXEVT_FINISHED_PLAY is delivered, once after.
+    enum class PlaybackEnd { BeforeFinishedEvent, AfterFinishedEvent };
+    std::function<void(ZAQ16PORT&, PlaybackEnd)> onPlaybackEnd;
+
+    // ---- firmware upload (application thread; the transfer runs on the reader thread)
+    uint32_t UploadFirmware(const char* path);
+
     // ---- state read-back (application threads)
     uint32_t GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out);
 
@@ -131,6 +151,20 @@ protected:
     uint8_t packetData[kPacketDataSize] = {};
 
 private:
+    // Bytes of a packet: from the dump file in playback, else from the unit
+    // (a short read retried a bounded number of times). Returns the bytes read.
+    uint32_t ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    void LiveStep();
+    bool PlaybackStep();
+    bool PlaybackRecord();
+    void EndPlayback(const char* reason);
+    // False when a stop ended the wait.
+    bool WaitBeforeRecord(uint32_t recordedGap);
+    void FirmwareStep();
+    void FailUpload();
+    void EndTransfer();
+    void PostDownloadStatus(uint32_t percent);
+
     void InitialisePhoneStatus();
     void ResetLine();
     void TakeTextByte(uint8_t byte);
@@ -153,4 +187,28 @@ private:
     platform::AutoResetEvent stopSignal;
     // The device has gone (its reads fail): commands no longer wait for answers.
     std::atomic<bool> deviceLost{false};
+
+    DumpRecording recording;
+
+    // Playback: the file (read only by the reader thread once it runs).
+    std::FILE* dumpFile = nullptr;
+    std::atomic<bool> playbackOpen{false};
+    bool dumpHasBoardField = false;
+    std::atomic<bool> stopPlayback{false};
+    // Starts free, so the first wait of a playback returns at once; a stop releases it.
+    platform::Lock wakeSemaphore{1};
+
+    // Firmware transfer: 0 idle, 1 waiting for the receiver, 2 block to send, 3 block sent.
+    std::atomic<uint32_t> downloadState{0};
+    std::FILE* firmwareFile = nullptr;
+    // Held by the reader for each transfer step: the image is closed only between steps.
+    std::mutex transferStepLock;
+    std::atomic<bool> transferEntered{false};  // the reader has taken the transfer over
+    struct Transfer {
+        uint32_t creditedC = 0;     // consecutive "C" seen in state 1
+        uint8_t blockNumber = 1;
+        long blockStart = 0;
+        long fileSize = 0;
+        uint32_t lastReported = 0;
+    } transfer;
 };

@@ -15,6 +15,10 @@ const char* const kMonitorUsage =
     "  --no-dchannel      do not switch the units' D-channel output on\n"
     "  --duration N       stop after N seconds\n"
     "  --trace-level N    set the library's trace level (0 to 5)\n"
+    "  --record FILE      record every unit's D-channel packets into a dump file\n"
+    "  --play FILE        play a dump file through the decoders (ends when it is played)\n"
+    "  --time-mode N      playback timing: -1 the recorded gaps (default), 0 as fast\n"
+    "                     as possible, N > 0 N ms before each record\n"
     "  --help             this text\n"
     "\n"
     "The library finds its registry file through QXZAQ_REGISTRY and the COM ports\n"
@@ -69,6 +73,25 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
                 error = error.empty() ? "--duration: not a number of seconds: " + text : error;
                 return std::nullopt;
             }
+        } else if (argument == "--record") {
+            if (!value(options.recordFile)) {
+                return std::nullopt;
+            }
+        } else if (argument == "--play") {
+            if (!value(options.playFile)) {
+                return std::nullopt;
+            }
+        } else if (argument == "--time-mode") {
+            int32_t mode = 0;
+            if (!value(text)) {
+                return std::nullopt;
+            }
+            const auto [end, parseError] = std::from_chars(text.data(), text.data() + text.size(), mode);
+            if (parseError != std::errc() || end != text.data() + text.size() || mode < -1) {
+                error = "--time-mode: -1, 0 or a number of milliseconds";
+                return std::nullopt;
+            }
+            options.timeMode = mode;
         } else if (argument == "--trace-level") {
             uint32_t level = 0;
             if (!value(text) || !ParseNumber(text, level) || level > 5) {
@@ -80,6 +103,10 @@ std::optional<MonitorOptions> ParseMonitorOptions(const std::vector<std::string>
             error = "unknown option: " + argument;
             return std::nullopt;
         }
+    }
+    if (!options.recordFile.empty() && !options.playFile.empty()) {
+        error = "--record and --play do not go together";
+        return std::nullopt;
     }
     return options;
 }

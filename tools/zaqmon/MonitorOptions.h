@@ -16,6 +16,9 @@ struct MonitorOptions {
     ChannelFilter channels;          // --channels 1-4,17
     uint32_t durationSeconds = 0;    // --duration N: stop after N seconds (0: until Ctrl-C)
     int traceLevel = -1;             // --trace-level N
+    std::string recordFile;          // --record FILE: record the units' packets
+    std::string playFile;            // --play FILE: play a dump file instead of watching units
+    int32_t timeMode = -1;           // --time-mode N: playback timing (0, -1, or ms per record)
     bool help = false;
 };
 

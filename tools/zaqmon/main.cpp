@@ -17,6 +17,7 @@
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<uint32_t> finishedPlays{0};
 MonitorOptions options;
 std::mutex outputLock;
 
@@ -36,6 +37,9 @@ void Note(const std::string& line)
 
 void Show(const ZAQ16_EVENT& event)
 {
+    if (event.eventCode == QXEVT_FINISHED_PLAY) {
+        ++finishedPlays;
+    }
     if (!options.channels.Selected(event.channel)) {
         return;
     }
@@ -118,6 +122,19 @@ void DescribeBoards(uint32_t boards)
     }
 }
 
+// The units a dump file holds: its header's count, or the live boards for a file without one.
+uint32_t BoardsInDump(const std::string& path, uint32_t liveBoards)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return 0;
+    }
+    const int format = std::fgetc(file);
+    const int boards = std::fgetc(file);
+    std::fclose(file);
+    return format == 2 ? static_cast<uint32_t>(boards == EOF ? 0 : boards) : liveBoards;
+}
+
 void PollEvents()
 {
     uint32_t reserved = 0;
@@ -155,12 +172,35 @@ int main(int argc, char** argv)
     } else {
         QXZAQDisableEventUpdates();
     }
+    const bool playing = !options.playFile.empty();
+    if (playing) {
+        options.dchannel = false;
+    }
+    // Recording starts before the units' output is switched on, so it misses nothing.
+    if (!options.recordFile.empty()) {
+        const uint32_t result = QXZAQRecordDChannelEvents(options.recordFile.c_str());
+        Note(Formatted("Recording into %s %s", options.recordFile.c_str(), result == 0 ? "SUCCESS" : "FAIL"));
+    }
     DescribeBoards(boards);
     Note(Formatted("Number of ZAQs %u ", boards));
+
+    uint32_t playedBoards = 0;
+    if (playing) {
+        const uint32_t result = QXZAQPlayDChannelEventsTime(options.playFile.c_str(), options.timeMode);
+        if (result != ZAQ16_RET_SUCCESS) {
+            Note(Formatted("Playing %s failed (0x%08X)", options.playFile.c_str(), result));
+            QXZAQStopLink();
+            return 1;
+        }
+        playedBoards = BoardsInDump(options.playFile, boards);
+    }
 
     const uint32_t start = platform::TickCount();
     while (!stopRequested) {
         if (options.durationSeconds != 0 && platform::TickCount() - start >= options.durationSeconds * 1000u) {
+            break;
+        }
+        if (playing && finishedPlays >= playedBoards) {
             break;
         }
         if (options.polling) {
@@ -170,6 +210,12 @@ int main(int argc, char** argv)
     }
     if (options.polling) {
         PollEvents();
+    }
+    if (!options.recordFile.empty()) {
+        QXZAQRecordDChannelEvents(nullptr);
+    }
+    if (playing) {
+        QXZAQPlayDChannelEvents(nullptr);
     }
     QXZAQStopLink();
     return 0;

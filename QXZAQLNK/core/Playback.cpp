@@ -1,0 +1,228 @@
+#include "core/Playback.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/LinkState.h"
+#include "core/PortFactory.h"
+#include "core/Trace.h"
+#include "unit/ZAQ16PORT.h"
+
+namespace {
+
+constexpr uint32_t kPortEndWaitMs = 5000;
+constexpr int kDumpFormat2 = 0x02;
+
+struct DecoderName {
+    uint32_t pbxType;
+    const char* name;
+};
+
+// The types whose playback set-up writes a line of their own.
+constexpr DecoderName kNamedDecoders[] = {
+    {ZAQ16_PBX_LUCENT_DEFINITY2D, "ZAQ16_PBX_LUCENT_DEFINITY2D"},
+    {ZAQ16_PBX_NORTEL_MERIDIAND, "ZAQ16_PBX_NORTEL_MERIDIAND"},
+    {ZAQ16_PBX_SIEMENS_HICOMD, "ZAQ16_PBX_SIEMENS_HICOMD"},
+    {ZAQ16_PBX_MERLIN_MAGIXD, "ZAQ16_PBX_MERLIN_MAGIXD"},
+    {ZAQ16_PBX_NORTEL_NORSTARD, "ZAQ16_PBX_NORTEL_NORSTARD"},
+    {ZAQ16_PBX_ERICSSON_MD110, "ZAQ16_PBX_ERICSSON_MD110"},
+};
+
+// The playback's side of a port's end: the count goes down before the
+// application sees QXEVT_FINISHED_PLAY; afterwards the port leaves its slot
+// (only when the slot still holds it) and goes with its thread.
+void OnPlaybackEnd(ZAQ16PORT& port, ZAQ16PORT::PlaybackEnd phase)
+{
+    LinkState& link = Link();
+    if (phase == ZAQ16PORT::PlaybackEnd::BeforeFinishedEvent) {
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        if (link.playbackBoards > 0) {
+            --link.playbackBoards;
+        }
+        return;
+    }
+    Trace(TRACE_INFO, "SendEvent", "PLAYBACK COMPLETE");
+    {
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        PortRef& slot = link.virtualPorts[port.Board() % ZAQ16_MAX_BOARDS];
+        if (slot.get() == &port) {
+            slot.reset();
+        }
+    }
+    Trace(TRACE_INFO, "SendEvent", "PORT DELETED");
+}
+
+// Takes every playback port out of its slot.
+std::vector<PortRef> TakeVirtualPorts()
+{
+    LinkState& link = Link();
+    std::vector<PortRef> ports;
+    std::lock_guard<std::mutex> guard(link.tableLock);
+    for (PortRef& port : link.virtualPorts) {
+        if (port) {
+            ports.push_back(std::move(port));
+        }
+    }
+    link.playbackBoards = 0;
+    return ports;
+}
+
+struct DumpHeader {
+    uint32_t boards = 0;
+    std::vector<uint32_t> types;
+};
+
+// The boards of a dump file: its header, or for a file without one the live boards.
+bool ReadDumpHeader(std::FILE* file, DumpHeader& header)
+{
+    if (std::fgetc(file) == kDumpFormat2) {
+        const int boards = std::fgetc(file);
+        if (boards == EOF) {
+            return false;
+        }
+        header.boards = static_cast<uint32_t>(boards);
+        for (int i = 0; i < boards; ++i) {
+            const int type = std::fgetc(file);
+            if (type == EOF) {
+                return false;
+            }
+            header.types.push_back(static_cast<uint32_t>(type));
+        }
+    } else {
+        header.boards = Link().boardCount;
+        for (uint32_t board = 0; board < header.boards; ++board) {
+            header.types.push_back(BoardType(board));
+        }
+    }
+    return header.boards >= 1 && header.boards <= ZAQ16_MAX_BOARDS;
+}
+
+}  // namespace
+
+int SetupVirtualPort(uint32_t start_channel, uint32_t board, uint32_t pbxType, int32_t timeMode)
+{
+    Trace(TRACE_INFO, "SetupVirtualPort", "start_channel = %d offset = %d pbxType = %d", static_cast<int>(start_channel),
+          static_cast<int>(board), static_cast<int>(pbxType));
+    for (const DecoderName& decoder : kNamedDecoders) {
+        if (decoder.pbxType == pbxType) {
+            Trace(TRACE_INFO, "SetupVirtualPort", "%s start_channel = %d offset = %d ", decoder.name,
+                  static_cast<int>(start_channel), static_cast<int>(board));
+        }
+    }
+    if (board >= ZAQ16_MAX_BOARDS) {
+        return 0;
+    }
+    PortRef port = CreatePort(pbxType, PortUse::Virtual, nullptr, start_channel);
+    if (!port) {
+        return 0;
+    }
+    LinkState& link = Link();
+    port->timeMode = timeMode;
+    port->m_EventUpdateFlag = link.eventUpdates.load();
+    port->onPlaybackEnd = OnPlaybackEnd;
+    {
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        link.virtualPorts[board] = std::move(port);
+    }
+    Trace(TRACE_INFO, "SetupVirtualPort", "VIRTUAL Port %d Created", static_cast<int>(board));
+    return 1;
+}
+
+void StopPlayback()
+{
+    LinkState& link = Link();
+    std::vector<PortRef> ports;
+    {
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        for (const PortRef& port : link.virtualPorts) {
+            if (port) {
+                ports.push_back(port);
+            }
+        }
+    }
+    for (const PortRef& port : ports) {
+        port->PlayDumpFile(nullptr);
+    }
+    for (const PortRef& port : ports) {
+        port->WaitForEnd(kPortEndWaitMs);
+    }
+    TakeVirtualPorts();
+}
+
+namespace {
+
+// Undoes a playback that could not start: its ports were never started.
+uint32_t AbandonPlayback(const char* file, uint32_t result)
+{
+    Trace(TRACE_ERROR, "QXZAQPlayDChannelEvents", "Filename %s error during setup", file);
+    TakeVirtualPorts();
+    return result;
+}
+
+}  // namespace
+
+extern "C" QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, int32_t timeMode)
+{
+    LinkState& link = Link();
+    if (file == nullptr) {
+        Trace(TRACE_TRACE, "QXZAQPlayDChannelEvents", "Stopping PLAYBACK");
+        StopPlayback();
+        return ZAQ16_RET_SUCCESS;
+    }
+    Trace(TRACE_TRACE, "QXZAQPlayDChannelEvents", "Filename %s", file);
+    std::FILE* dump = std::fopen(file, "rb");
+    if (dump == nullptr) {
+        Trace(TRACE_ERROR, "PlayDumpFile", "File %s NOT FOUND", file);
+        return ZAQ16_RET_FILE_NOT_FOUND;
+    }
+    DumpHeader header;
+    const bool usable = ReadDumpHeader(dump, header);
+    std::fclose(dump);
+    {
+        // One playback at a time: the count is taken before any port exists,
+        // so a file with no records cannot leave it behind.
+        std::lock_guard<std::mutex> guard(link.tableLock);
+        for (const PortRef& port : link.virtualPorts) {
+            if (link.playbackBoards != 0 || port) {
+                return ZAQ16_RET_NOT_READY;
+            }
+        }
+        if (!usable) {
+            Trace(TRACE_ERROR, "PlayDumpFile", "File %s has no usable board count", file);
+            return ZAQ16_RET_FAILED;
+        }
+        link.playbackBoards = static_cast<int32_t>(header.boards);
+    }
+    Trace(TRACE_INFO, "PlayDumpFile", "File %s opened for playback", file);
+
+    std::vector<PortRef> ports;
+    for (uint32_t board = 0; board < header.boards; ++board) {
+        if (!SetupVirtualPort(1 + ZAQ16_CHANNELS_PER_BOARD * board, board, header.types[board], timeMode)) {
+            return AbandonPlayback(file, ZAQ16_RET_FAILED);
+        }
+        {
+            std::lock_guard<std::mutex> guard(link.tableLock);
+            ports.push_back(link.virtualPorts[board]);
+        }
+        const uint32_t opened = ports.back()->PlayDumpFile(file);
+        if (opened != ZAQ16_RET_SUCCESS) {
+            return AbandonPlayback(file, opened);
+        }
+    }
+    // Every port has its file: now the threads may run.
+    for (const PortRef& port : ports) {
+        port->StartThread(0);
+    }
+    return ZAQ16_RET_SUCCESS;
+}
+
+extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEvents(const char* file)
+{
+    return PlayDChannelEvents(file, -1);
+}
+
+extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEventsTime(const char* file, int32_t timeMode)
+{
+    return PlayDChannelEvents(file, timeMode);
+}

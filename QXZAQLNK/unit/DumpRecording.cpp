@@ -1,0 +1,57 @@
+#include "unit/DumpRecording.h"
+
+#include <vector>
+
+#include "platform/FileAppend.h"
+
+bool DumpRecording::Start(const std::string& path, uint32_t nowTick)
+{
+    if (path.empty() || path.size() >= kPathSize) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(mutex_);
+    recordFileName_ = path;
+    lastRecordTick_ = nowTick;
+    recording_ = true;
+    return true;
+}
+
+void DumpRecording::Stop()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    recording_ = false;
+}
+
+bool DumpRecording::Active() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return recording_;
+}
+
+void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t* data, uint32_t dataCount,
+                           uint32_t nowTick)
+{
+    std::string path;
+    uint32_t elapsed = 0;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (!recording_) {
+            return;
+        }
+        path = recordFileName_;
+        elapsed = nowTick - lastRecordTick_;
+        lastRecordTick_ = nowTick;
+    }
+    std::vector<uint8_t> record = {0x01,
+                                   board,
+                                   static_cast<uint8_t>(elapsed),
+                                   static_cast<uint8_t>(elapsed >> 8),
+                                   static_cast<uint8_t>(elapsed >> 16),
+                                   static_cast<uint8_t>(elapsed >> 24),
+                                   header[0],
+                                   header[1],
+                                   header[2]};
+    record.insert(record.end(), data, data + dataCount);
+    // A file that cannot be opened loses this record; recording goes on.
+    platform::AppendToFile(path, record.data(), record.size());
+}
