@@ -43,7 +43,6 @@ uint8_t DEFINITY2D::HandlePacket()
         ReportBadFrame(check.remainder);
         return 0;
     }
-    currentEvent.channel = AbsoluteChannel();
     if (packetData[0] == kMessageAddress && packetLength >= kHeaderBytes + kCheckBytes + 1) {
         ProcessCommand(packetData + kHeaderBytes, packetLength - kHeaderBytes - kCheckBytes);
     }
