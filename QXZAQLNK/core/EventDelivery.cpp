@@ -27,6 +27,8 @@ struct Delivery {
     std::unique_ptr<LinkedList> eventQueue;  // guarded by queueLock
 };
 
+thread_local bool insideCallback = false;
+
 Delivery& Shared()
 {
     static Delivery delivery;
@@ -46,6 +48,11 @@ EventSink& LibraryEventSink()
     return sink;
 }
 
+bool InsideCallback()
+{
+    return insideCallback;
+}
+
 uint32_t SendEvent(const ZAQ16_EVENT* event)
 {
     Delivery& delivery = Shared();
@@ -60,7 +67,9 @@ uint32_t SendEvent(const ZAQ16_EVENT* event)
         if (LibraryTrace().Enabled(TRACE_INFO)) {
             Trace(TRACE_INFO, "SendEvent", "%s\n", EventText(local).c_str());
         }
+        insideCallback = true;
         const uint32_t result = callback(&local);
+        insideCallback = false;
         delivery.callbackLock.release();
         return result;
     }

@@ -12,6 +12,9 @@
 // queueing, -1 when the event was lost (a lock not obtained in time, no queue).
 uint32_t SendEvent(const ZAQ16_EVENT* event);
 
+// True on a thread that is inside the application's callback.
+bool InsideCallback();
+
 // The queue lives from QXZAQStartLink to QXZAQStopLink.
 void CreateEventQueue();
 void DestroyEventQueue();

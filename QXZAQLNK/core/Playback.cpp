@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/EventDelivery.h"
 #include "core/LinkState.h"
 #include "core/PortFactory.h"
 #include "core/Trace.h"
@@ -36,8 +37,9 @@ void OnPlaybackEnd(ZAQ16PORT& port, ZAQ16PORT::PlaybackEnd phase)
 {
     LinkState& link = Link();
     if (phase == ZAQ16PORT::PlaybackEnd::BeforeFinishedEvent) {
+        // A port already taken out of its slot (a stopped playback) no longer counts.
         std::lock_guard<std::mutex> guard(link.tableLock);
-        if (link.playbackBoards > 0) {
+        if (link.virtualPorts[port.Board() % ZAQ16_MAX_BOARDS].get() == &port && link.playbackBoards > 0) {
             --link.playbackBoards;
         }
         return;
@@ -144,8 +146,12 @@ void StopPlayback()
     for (const PortRef& port : ports) {
         port->PlayDumpFile(nullptr);
     }
-    for (const PortRef& port : ports) {
-        port->WaitForEnd(kPortEndWaitMs);
+    // Inside the application's callback the other ports may be waiting to
+    // deliver their own end: they finish on their own once it returns.
+    if (!InsideCallback()) {
+        for (const PortRef& port : ports) {
+            port->WaitForEnd(kPortEndWaitMs);
+        }
     }
     TakeVirtualPorts();
 }

@@ -52,6 +52,8 @@ void BRI::StartTick()
 {
     if (tickTimer_ == platform::TimerQueue::kNoTimer) {
         tickTimer_ = Timers().Create();
+        // The tick is housekeeping: a playback's end does not wait for it.
+        Timers().SetBackground(tickTimer_, true);
     }
     Timers().Set(tickTimer_, kTickMs, &BRI::TickRoutine, this);
 }

@@ -151,7 +151,7 @@ void ZAQ16PORT::EndPlayback(const char* reason)
 {
     // What was played is decoded whole: pending display events fire before the end.
     const uint32_t start = platform::TickCount();
-    while (!stopPlayback && !StopRequested() && timers.ArmedCount() > 0 &&
+    while (!stopPlayback && !StopRequested() && timers.PendingCount() > 0 &&
            platform::TickCount() - start < kPendingTimersWaitMs) {
         const int64_t next = timers.MsUntilNextDue();
         if (next > 0) {

@@ -74,6 +74,22 @@ size_t TimerQueue::ArmedCount() const
     return count;
 }
 
+void TimerQueue::SetBackground(TimerId timer, bool background)
+{
+    if (Valid(timer)) {
+        slots_[timer].background = background;
+    }
+}
+
+size_t TimerQueue::PendingCount() const
+{
+    size_t count = 0;
+    for (const Slot& slot : slots_) {
+        count += slot.armed && !slot.background ? 1 : 0;
+    }
+    return count;
+}
+
 int TimerQueue::RunDue()
 {
     int ran = 0;

@@ -39,6 +39,10 @@ public:
     int64_t MsUntilNextDue() const;
     bool IsArmed(TimerId timer) const;
     size_t ArmedCount() const;
+    // A background timer (a periodic housekeeping tick) is not counted by
+    // PendingCount: work that waits for pending timers does not wait for it.
+    void SetBackground(TimerId timer, bool background);
+    size_t PendingCount() const;
 
     const Clock& clock() const { return *clock_; }
     // Takes its time from another clock from now on (tests hand in a fake one).
@@ -51,6 +55,7 @@ private:
         uint32_t due = 0;
         Routine routine = nullptr;
         void* context = nullptr;
+        bool background = false;
     };
     bool Valid(TimerId timer) const;
 

@@ -1,0 +1,251 @@
+// Recording the units' packets through the library and playing the dump file
+// back through the same decoders: the file, the round trip, one playback at
+// a time, damaged and odd files, and stopping.
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "LinkFixture.h"
+#include "qxzaqlnk.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Seen {
+    uint32_t code;
+    uint32_t param;
+    uint32_t board;
+    uint32_t channel;
+    std::string text;
+    bool operator==(const Seen&) const = default;
+};
+
+struct Collected {
+    std::mutex lock;
+    std::vector<Seen> events;
+    std::atomic<uint32_t> finished{0};
+    bool stopInsideFinished = false;
+};
+
+Collected* collected = nullptr;
+
+uint32_t QXZAQ_CALL Collect(ZAQ16_EVENT* event)
+{
+    if (event->eventCode == QXEVT_FINISHED_PLAY) {
+        if (collected->stopInsideFinished) {
+            QXZAQPlayDChannelEvents(nullptr);
+        }
+        ++collected->finished;
+        return 0;
+    }
+    Seen seen{event->eventCode, event->param, event->board, event->channel, ""};
+    if (event->eventCode == QXEVT_MESSAGE_CHANGE) {
+        std::string text(event->param, '\0');
+        if (QXZAQGetMessage(event->channel, text.data(), event->param) == ZAQ16_RET_SUCCESS) {
+            seen.text = text;
+        }
+    }
+    std::lock_guard<std::mutex> guard(collected->lock);
+    collected->events.push_back(seen);
+    return 0;
+}
+
+// A Definity frame (address 0xE3, control 0x03, messages) with its check sequence.
+std::vector<uint8_t> DefinityFrame(std::vector<uint8_t> messages)
+{
+    std::vector<uint8_t> frame = std::move(messages);
+    frame.insert(frame.begin(), {0xE3, 0x03});
+    uint16_t fcs = 0xFFFF;
+    for (uint8_t byte : frame) {
+        fcs ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            fcs = (fcs & 1) ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408) : static_cast<uint16_t>(fcs >> 1);
+        }
+    }
+    fcs = static_cast<uint16_t>(~fcs);
+    frame.push_back(static_cast<uint8_t>(fcs & 0xFF));
+    frame.push_back(static_cast<uint8_t>(fcs >> 8));
+    return frame;
+}
+
+class RecordPlayback : public LinkFixture {
+protected:
+    void SetUp() override
+    {
+        LinkFixture::SetUp();
+        collected = &sink;
+    }
+    void TearDown() override
+    {
+        LinkFixture::TearDown();
+        collected = nullptr;
+    }
+    void StartTwoUnits(const char* secondPbx)
+    {
+        AddUnit();
+        zaqsim::UnitConfig second;
+        second.pbxName = secondPbx;
+        AddUnit(second);
+        StartUnits();
+        WriteRegistry({"COM1", "COM2"}, 3);
+        Load();
+        ASSERT_EQ(QXZAQStartLink(Collect), 2u);
+    }
+    // A little call on the Definity unit: hook, lamps, display text.
+    void QueueDefinityTraffic(size_t unit)
+    {
+        sim->QueuePacket(unit, 2, 0x48, DefinityFrame({0x80, 0x02, 0x00}), 20);
+        sim->QueuePacket(unit, 2, 0x58, DefinityFrame({0x80, 0x2F, 15, 0x80, 0x28, 18}), 40);
+        std::vector<uint8_t> display = {0xE3, 0x1B, 0x5B, 0x31, 0x3B, 0x00};
+        for (char c : std::string("Calling 4711")) {
+            display.push_back(static_cast<uint8_t>(c));
+        }
+        sim->QueuePacket(unit, 2, 0x58, DefinityFrame(display), 60);
+        sim->QueuePacket(unit, 2, 0x58, DefinityFrame({0xE3, 0x1B, 0x5B, 0x30, 0x4B}), 30);
+        sim->QueuePacket(unit, 2, 0x58, DefinityFrame({0x80, 0x20, 15}), 80);
+        sim->QueuePacket(unit, 2, 0x48, DefinityFrame({0x80, 0x01, 0x00}), 50);
+    }
+    std::vector<Seen> TakeEvents()
+    {
+        std::lock_guard<std::mutex> guard(sink.lock);
+        std::vector<Seen> events;
+        events.swap(sink.events);
+        return events;
+    }
+    bool WaitForFinished(uint32_t count, int ms = 10000)
+    {
+        for (int waited = 0; waited < ms; waited += 10) {
+            if (sink.finished >= count) {
+                return true;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+    std::string Dump(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = dir.File(name);
+        WriteWholeFile(path, bytes);
+        return path;
+    }
+
+    Collected sink;
+};
+
+TEST_F(RecordPlayback, RecordingWritesTheHeaderFirstThenEachUnitsRecords)
+{
+    StartTwoUnits("MerlinMagixD");
+    const std::string path = dir.File("two.dmp");
+    ASSERT_EQ(QXZAQRecordDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(ReadWholeFile(path), std::string("\x02\x02\x02\x15", 4));
+    std::this_thread::sleep_for(100ms);
+    sim->QueuePacket(0, 1, 0x58, {0x11, 0x22});
+    sim->QueuePacket(1, 2, 0x48, {0x33});
+    ASSERT_EQ(QXZAQEnableDChEvents(0), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->WaitUntilSent(0, 2000));
+    ASSERT_EQ(QXZAQEnableDChEvents(1), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->WaitUntilSent(1, 2000));
+    std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(QXZAQRecordDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
+
+    const std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 4u + 12u + 11u);
+    EXPECT_EQ(file[4], 0x01);
+    EXPECT_EQ(file[5], 0x00);
+    const uint32_t firstGap = static_cast<uint8_t>(file[6]) | (static_cast<uint8_t>(file[7]) << 8);
+    EXPECT_GE(firstGap, 90u);  // from the start of recording
+    EXPECT_EQ(file.substr(10, 6), std::string("\x01\x58\x02\x11\x22\xCD", 6));
+    EXPECT_EQ(file[16], 0x01);
+    EXPECT_EQ(file[17], 0x01);
+    EXPECT_EQ(file.substr(22), std::string("\x02\x48\x01\x33\xCD", 5));
+}
+
+TEST_F(RecordPlayback, PlaybackReproducesTheLiveEventsAndDisplayTexts)
+{
+    StartTwoUnits("Definity2D");
+    const std::string path = dir.File("call.dmp");
+    ASSERT_EQ(QXZAQRecordDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    QueueDefinityTraffic(1);
+    ASSERT_EQ(QXZAQEnableDChEvents(1), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->WaitUntilSent(1, 3000));
+    std::this_thread::sleep_for(200ms);
+    QXZAQRecordDChannelEvents(nullptr);
+    QXZAQDisableDChEvents(1);
+    const std::vector<Seen> live = TakeEvents();
+    ASSERT_GE(live.size(), 5u);
+
+    ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(WaitForFinished(2));
+    const std::vector<Seen> played = TakeEvents();
+    EXPECT_EQ(played, live);
+    bool sawText = false;
+    for (const Seen& seen : played) {
+        sawText = sawText || seen.text.find("Calling 4711") != std::string::npos;
+    }
+    EXPECT_TRUE(sawText);
+}
+
+TEST_F(RecordPlayback, OnePlaybackAtATimeAndStopLetsTheNextStart)
+{
+    StartTwoUnits("Definity2D");
+    // Two boards, a record for board 0 after a long gap.
+    std::string bytes("\x02\x02\x02\x02", 4);
+    bytes += std::string("\x01\x00\x10\x27\x00\x00\x01\x48\x01\x10\xF0", 11);
+    const std::string path = Dump("slow.dmp", bytes);
+    ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_NOT_READY);
+    // While it plays, channel 40 belongs to no playback port.
+    char text[8];
+    EXPECT_EQ(QXZAQGetMessage(40, text, sizeof text), ZAQ16_RET_INVALID_PARAM);
+    EXPECT_EQ(QXZAQGetMessage(20, text, sizeof text), ZAQ16_RET_SUCCESS);
+    ASSERT_EQ(QXZAQPlayDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(sink.finished, 2u);
+    EXPECT_EQ(QXZAQPlayDChannelEventsTime(path.c_str(), 0), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(WaitForFinished(4));
+}
+
+TEST_F(RecordPlayback, FileWithAHeaderOnlyFinishesAndFreesThePlayback)
+{
+    StartTwoUnits("Definity2D");
+    const std::string path = Dump("empty.dmp", std::string("\x02\x03\x02\x01\x1E", 5));
+    ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(WaitForFinished(3));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(WaitForFinished(6));
+}
+
+TEST_F(RecordPlayback, UnusableFilesAreRefused)
+{
+    StartTwoUnits("Definity2D");
+    EXPECT_EQ(QXZAQPlayDChannelEvents(dir.File("absent.dmp").c_str()), ZAQ16_RET_FILE_NOT_FOUND);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("none.dmp", std::string("\x02\x00", 2)).c_str()), ZAQ16_RET_FAILED);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("many.dmp", std::string("\x02\x11", 2) + std::string(17, '\x02')).c_str()),
+              ZAQ16_RET_FAILED);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("cut.dmp", std::string("\x02\x03\x02", 3)).c_str()), ZAQ16_RET_FAILED);
+    // A type without a playback port.
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("fuji.dmp", std::string("\x02\x01\x20", 3)).c_str()), ZAQ16_RET_FAILED);
+    // Nothing is left running: a good file plays.
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("ok.dmp", std::string("\x02\x01\x02", 3)).c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(WaitForFinished(1));
+    const std::string longPath = dir.File(std::string(300, 'r'));
+    EXPECT_EQ(QXZAQRecordDChannelEvents(longPath.c_str()), ZAQ16_RET_FAILED);
+    EXPECT_EQ(QXZAQRecordDChannelEvents(dir.File("no/such/dir.dmp").c_str()), ZAQ16_RET_FAILED);
+}
+
+TEST_F(RecordPlayback, StoppingFromInsideTheFinishedEventIsSafe)
+{
+    StartTwoUnits("Definity2D");
+    sink.stopInsideFinished = true;
+    const std::string path = Dump("quick.dmp", std::string("\x02\x02\x02\x02", 4));
+    ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(WaitForFinished(2));
+    std::this_thread::sleep_for(100ms);
+    sink.stopInsideFinished = false;
+    EXPECT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(WaitForFinished(4));
+}
+
+}  // namespace
