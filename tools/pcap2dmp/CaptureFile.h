@@ -1,0 +1,30 @@
+// Capture files as libpcap and Wireshark write them: the classic pcap format
+// (either byte order, micro- or nanosecond time stamps) and pcapng (sections,
+// interfaces with their own link types and time resolutions, enhanced,
+// simple and obsolete packet blocks; other blocks are passed over).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pcap2dmp {
+
+struct CapturedPacket {
+    uint64_t timeNs = 0;          // since 1970; pcapng simple packets take the time of the packet before
+    uint32_t linkType = 0;
+    uint32_t originalLength = 0;  // on the wire; more than bytes.size() when the capture cut it short
+    std::vector<uint8_t> bytes;
+};
+
+struct Capture {
+    std::vector<CapturedPacket> packets;
+    std::string error;  // empty when the whole file was read; else what is wrong and where
+};
+
+// Reads a whole capture file. On a damaged or truncated file `error` says
+// what and where, and `packets` holds what came before the damage.
+Capture ReadCapture(std::span<const uint8_t> file);
+
+}  // namespace pcap2dmp
