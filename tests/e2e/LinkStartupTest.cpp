@@ -19,12 +19,47 @@ int64_t MsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-ZAQ16_BOARD_INFO BoardInfo(uint32_t board, uint32_t* result)
+// The board record's fields, copied out of the packed record.
+struct Board {
+    uint32_t pbxType = 0;
+    std::string devicePath;
+    uint32_t startChannel = 0;
+    uint32_t hardwareVersion = 0;
+    uint32_t firmwareMajor = 0;
+    uint32_t firmwareMinor = 0;
+    uint32_t firmwareBuild = 0;
+    uint8_t raw[sizeof(ZAQ16_BOARD_INFO)] = {};
+};
+
+Board BoardInfo(uint32_t board, uint32_t* result)
 {
     ZAQ16_BOARD_INFO info{};
     info.size = sizeof info;
     *result = QXZAQGetBoardInfo(board, &info);
-    return info;
+    Board copy;
+    copy.pbxType = info.pbxType;
+    copy.devicePath = info.devicePath;
+    copy.startChannel = info.startChannel;
+    copy.hardwareVersion = info.hardwareVersion;
+    copy.firmwareMajor = info.firmwareMajor;
+    copy.firmwareMinor = info.firmwareMinor;
+    copy.firmwareBuild = info.firmwareBuild;
+    std::memcpy(copy.raw, &info, sizeof info);
+    return copy;
+}
+
+struct Link {
+    uint32_t result;
+    uint32_t boards;
+    uint32_t channels;
+};
+
+Link LinkInfo(uint16_t size = sizeof(ZAQ16_LINK_INFO))
+{
+    ZAQ16_LINK_INFO info{};
+    info.size = size;
+    const uint32_t result = QXZAQGetLinkInfo(&info);
+    return {result, info.boards, info.channels};
 }
 
 class LinkStartup : public LinkFixture {};
@@ -45,16 +80,15 @@ TEST_F(LinkStartup, AbsentUnitTakesNoBoardNumberAndNoChannels)
 
     EXPECT_EQ(QXZAQStartLink(nullptr), 2u);
 
-    ZAQ16_LINK_INFO link{};
-    link.size = sizeof link;
-    ASSERT_EQ(QXZAQGetLinkInfo(&link), ZAQ16_RET_SUCCESS);
+    const Link link = LinkInfo();
+    ASSERT_EQ(link.result, ZAQ16_RET_SUCCESS);
     EXPECT_EQ(link.boards, 2u);
     EXPECT_EQ(link.channels, 32u);
 
     uint32_t result = 0;
-    const ZAQ16_BOARD_INFO board0 = BoardInfo(0, &result);
+    const Board board0 = BoardInfo(0, &result);
     ASSERT_EQ(result, ZAQ16_RET_SUCCESS);
-    EXPECT_STREQ(board0.devicePath, "\\\\.\\COM1");
+    EXPECT_EQ(board0.devicePath, "\\\\.\\COM1");
     EXPECT_EQ(board0.startChannel, 1u);
     EXPECT_EQ(board0.pbxType, ZAQ16_PBX_NORTEL_MERIDIAND);
     EXPECT_EQ(board0.hardwareVersion, 5u);
@@ -63,20 +97,19 @@ TEST_F(LinkStartup, AbsentUnitTakesNoBoardNumberAndNoChannels)
     EXPECT_EQ(board0.firmwareBuild, 13u);
 
     // The record's bytes, little-endian and packed.
-    uint8_t raw[46];
-    std::memcpy(raw, &board0, sizeof raw);
+    const uint8_t* raw = board0.raw;
     EXPECT_EQ(raw[0], 46);
     EXPECT_EQ(raw[2], ZAQ16_PBX_NORTEL_MERIDIAND);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(raw + 6)), "\\\\.\\COM1");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(raw + 6)), "\\\\.\\COM1");
     EXPECT_EQ(raw[26], 1);
     EXPECT_EQ(raw[30], 5);
     EXPECT_EQ(raw[34], 2);
     EXPECT_EQ(raw[38], 7);
     EXPECT_EQ(raw[42], 13);
 
-    const ZAQ16_BOARD_INFO board1 = BoardInfo(1, &result);
+    const Board board1 = BoardInfo(1, &result);
     ASSERT_EQ(result, ZAQ16_RET_SUCCESS);
-    EXPECT_STREQ(board1.devicePath, "\\\\.\\COM3");
+    EXPECT_EQ(board1.devicePath, "\\\\.\\COM3");
     EXPECT_EQ(board1.startChannel, 17u);
 
     BoardInfo(2, &result);
@@ -86,9 +119,9 @@ TEST_F(LinkStartup, AbsentUnitTakesNoBoardNumberAndNoChannels)
     EXPECT_EQ(QXZAQGetBoardInfo(2, &wrongSize), ZAQ16_RET_BAD_SIZE);
     wrongSize.size = 44;
     EXPECT_EQ(QXZAQGetBoardInfo(0, &wrongSize), ZAQ16_RET_BAD_SIZE);
-    EXPECT_EQ(wrongSize.startChannel, 0u);
-    link.size = 12;
-    EXPECT_EQ(QXZAQGetLinkInfo(&link), ZAQ16_RET_BAD_SIZE);
+    const uint32_t untouched = wrongSize.startChannel;
+    EXPECT_EQ(untouched, 0u);
+    EXPECT_EQ(LinkInfo(12).result, ZAQ16_RET_BAD_SIZE);
 }
 
 TEST_F(LinkStartup, StopThenStartNumbersTheBoardsFromZeroAgain)
@@ -99,9 +132,9 @@ TEST_F(LinkStartup, StopThenStartNumbersTheBoardsFromZeroAgain)
     sim->Vanish(0);
     ASSERT_EQ(QXZAQStartLink(nullptr), 1u);
     uint32_t result = 0;
-    const ZAQ16_BOARD_INFO board0 = BoardInfo(0, &result);
+    const Board board0 = BoardInfo(0, &result);
     EXPECT_EQ(result, ZAQ16_RET_SUCCESS);
-    EXPECT_STREQ(board0.devicePath, "\\\\.\\COM2");
+    EXPECT_EQ(board0.devicePath, "\\\\.\\COM2");
     EXPECT_EQ(board0.startChannel, 1u);
 }
 
@@ -123,10 +156,10 @@ TEST_F(LinkStartup, RestartSendsRestartAndBringsTheBoardBackUnderItsNumber)
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "RESTART");
     uint32_t result = 0;
-    const ZAQ16_BOARD_INFO board1 = BoardInfo(1, &result);
+    const Board board1 = BoardInfo(1, &result);
     EXPECT_EQ(result, ZAQ16_RET_SUCCESS);
     EXPECT_EQ(board1.startChannel, 17u);
-    EXPECT_STREQ(board1.devicePath, "\\\\.\\COM2");
+    EXPECT_EQ(board1.devicePath, "\\\\.\\COM2");
     EXPECT_EQ(QXZAQRestart(2), ZAQ16_RET_INVALID_PARAM);
 }
 
@@ -136,10 +169,7 @@ TEST_F(LinkStartup, RestartOfAUnitThatIsGoneLeavesTheBoardInvalid)
     sim->Vanish(0);
     EXPECT_EQ(QXZAQRestart(0), ZAQ16_RET_RESTART_FAILED);
     EXPECT_EQ(QXZAQGetPBXType(0), ZAQ16_RET_INVALID_PARAM);
-    ZAQ16_LINK_INFO link{};
-    link.size = sizeof link;
-    QXZAQGetLinkInfo(&link);
-    EXPECT_EQ(link.boards, 1u);
+    EXPECT_EQ(LinkInfo().boards, 1u);
 }
 
 TEST_F(LinkStartup, SilentUnitIsNotCounted)
@@ -155,7 +185,7 @@ TEST_F(LinkStartup, SilentUnitIsNotCounted)
     EXPECT_EQ(QXZAQStartLink(nullptr), 2u);
     EXPECT_NE(TraceText().find("Trying to start card on \\\\.\\COM2; no ZAQ16"), std::string::npos);
     uint32_t result = 0;
-    EXPECT_STREQ(BoardInfo(1, &result).devicePath, "\\\\.\\COM3");
+    EXPECT_EQ(BoardInfo(1, &result).devicePath, "\\\\.\\COM3");
 }
 
 TEST_F(LinkStartup, UnknownPbxGetsAPlainPortAndItsCode)
@@ -191,9 +221,8 @@ TEST_F(LinkStartup, MissingRegistryStartsNothing)
 {
     Load();
     EXPECT_EQ(QXZAQStartLink(nullptr), 0u);
-    ZAQ16_LINK_INFO link{};
-    link.size = sizeof link;
-    EXPECT_EQ(QXZAQGetLinkInfo(&link), ZAQ16_RET_SUCCESS);
+    const Link link = LinkInfo();
+    EXPECT_EQ(link.result, ZAQ16_RET_SUCCESS);
     EXPECT_EQ(link.boards, 0u);
 }
 
