@@ -243,6 +243,14 @@ uint32_t CauseStep(ISDNPTCall& call, const L3Message& message)
     return DecodeIfPresent(message, kIeCause, ISDNPT_DecodeCause, call.cause);
 }
 
+// A RELEASE COMPLETE that is the first clearing message (a SETUP refused at
+// once) carries the reason the call ends; after a DISCONNECT or RELEASE their
+// cause stands. Its cause never stops the release.
+uint32_t FirstClearingCauseStep(ISDNPTCall& call, const L3Message& message)
+{
+    return call.cause == 0 ? CauseStep(call, message) : kOk;
+}
+
 void ReleaseStep(ISDNPTCall& call)
 {
     call.callState = kNull;
@@ -482,18 +490,22 @@ uint32_t ReleaseFromCo(ISDNPTCall& call, const L3Message& message)
 
 uint32_t ReleaseCompleteFromCo(ISDNPTCall& call, const L3Message& message)
 {
-    const uint32_t result = UserUserStep(call, message);
+    Result result;
+    result.Keep(UserUserStep(call, message));
+    result.Keep(FirstClearingCauseStep(call, message));
     ClearedBeforeAnswer(call, CallRejectedInd, CallAbandonedInd);
     ReleaseStep(call);
-    return result;
+    return result.code;
 }
 
 uint32_t ReleaseCompleteFromCpe(ISDNPTCall& call, const L3Message& message)
 {
-    const uint32_t result = UserUserStep(call, message);
+    Result result;
+    result.Keep(UserUserStep(call, message));
+    result.Keep(FirstClearingCauseStep(call, message));
     ClearedBeforeAnswer(call, CallAbandonedInd, CallRejectedInd);
     ReleaseStep(call);
-    return result;
+    return result.code;
 }
 
 uint32_t ReleaseFromCpe(ISDNPTCall& call, const L3Message& message)
