@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A short fuzz run: builds every fuzz target of tests/fuzz with clang-14 and
+# libFuzzer (AddressSanitizer, UndefinedBehaviorSanitizer) in build-fuzz/ and
+# runs each for SECONDS (default 20) on a copy of its seed corpus
+# (tests/fuzz/corpus/<first word of the target's name>/). A crash, a leak or a
+# sanitizer report fails the run; the input that caused it is kept in
+# build-fuzz/fuzz-findings/. Without clang-14 or its libFuzzer runtime
+# (libclang-rt) it says so and succeeds.
+#
+#   scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-20}
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
+  echo "fuzz: SECONDS must be a positive whole number, not '$seconds'" >&2
+  exit 2
+fi
+
+if ! command -v clang-14 >/dev/null 2>&1 || ! command -v clang++-14 >/dev/null 2>&1; then
+  echo "fuzz: clang-14 is not installed: no fuzz run"
+  exit 0
+fi
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' >"$probe/probe.cpp"
+if ! clang++-14 -fsanitize=fuzzer,address "$probe/probe.cpp" -o "$probe/probe" >/dev/null 2>&1; then
+  echo "fuzz: the libFuzzer runtime of clang-14 (libclang-rt) is missing: no fuzz run"
+  exit 0
+fi
+
+targets=()
+for source in tests/fuzz/*_fuzz.cpp; do
+  targets+=("$(basename "$source" .cpp)")
+done
+
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DZAQ_FUZZ=ON -DZAQ_BUILD_BENCHMARKS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz --target "${targets[@]}" -j "$(nproc)"
+
+findings=build-fuzz/fuzz-findings
+mkdir -p "$findings"
+failed=()
+for target in "${targets[@]}"; do
+  seeds=tests/fuzz/corpus/${target%%_*}
+  corpus="$probe/$target"
+  mkdir -p "$corpus"
+  if [ -d "$seeds" ]; then
+    cp "$seeds"/* "$corpus"/
+  fi
+  echo "fuzz: $target for ${seconds}s on $(ls "$corpus" | wc -l) seeds from $seeds"
+  if ! "build-fuzz/tests/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$findings/$target-" >"$findings/$target.log" 2>&1; then
+    tail -n 40 "$findings/$target.log"
+    failed+=("$target")
+  else
+    grep -E "^stat::number_of_executed_units|^Done" "$findings/$target.log" || true
+  fi
+done
+
+if [ "${#failed[@]}" -ne 0 ]; then
+  echo "fuzz: failed: ${failed[*]} (inputs and logs in $findings)" >&2
+  exit 1
+fi
+echo "fuzz: ${#targets[@]} targets ran ${seconds}s each without a finding"
