@@ -9,23 +9,30 @@
 
 namespace {
 
-// The ISDN front end of `port` when its board runs the ISDN monitor, else
-// null. The unit is asked for its PBX type again; when it does not answer,
-// the type the port was created for decides.
-ISDNPT* IsdnFrontEnd(const PortRef& port)
+// A board's port (kept alive while its front end is in use) and its ISDN
+// front end; no front end when the board does not run the ISDN monitor.
+struct IsdnBoard {
+    PortRef port;
+    ISDNPT* frontEnd = nullptr;
+};
+
+// The unit is asked for its PBX type again; when it does not answer, the
+// type the port was created for decides.
+IsdnBoard IsdnBoardOf(uint32_t board)
 {
-    if (!port) {
-        return nullptr;
+    IsdnBoard isdn{BoardPort(board)};
+    if (!isdn.port) {
+        return isdn;
     }
-    int32_t pbxType = port->GetPBXType();
+    int32_t pbxType = isdn.port->GetPBXType();
     if (pbxType == -1) {
-        pbxType = static_cast<int32_t>(port->createdPbxType);
+        pbxType = static_cast<int32_t>(isdn.port->createdPbxType);
     }
-    BRI* bri = dynamic_cast<BRI*>(port.get());
-    if (pbxType != static_cast<int32_t>(ZAQ16_PBX_BRID) || bri == nullptr) {
-        return nullptr;
+    BRI* bri = dynamic_cast<BRI*>(isdn.port.get());
+    if (pbxType == static_cast<int32_t>(ZAQ16_PBX_BRID) && bri != nullptr) {
+        isdn.frontEnd = bri->isdnFrontEnd.get();
     }
-    return bri->isdnFrontEnd.get();
+    return isdn;
 }
 
 // The channel is one of the started boards' (1 to 16 x boards).
@@ -44,13 +51,12 @@ QXZAQ_EXPORT QXZAQ_CC_GetStatusByCh(uint32_t channel, void* record, uint32_t* si
     if (record == nullptr || size == nullptr || !ChannelOfTheBoards(channel)) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    const PortRef port = BoardPort(BoardOfChannel(channel));
-    ISDNPT* frontEnd = IsdnFrontEnd(port);
-    if (frontEnd == nullptr) {
+    const IsdnBoard isdn = IsdnBoardOf(BoardOfChannel(channel));
+    if (isdn.frontEnd == nullptr) {
         return ZAQ16_RET_INVALID_PARAM;
     }
     *size = sizeof(ZAQ16_CALL_STATUS);
-    return frontEnd->GetStatusByCh(channel, static_cast<ZAQ16_CALL_STATUS*>(record));
+    return isdn.frontEnd->GetStatusByCh(channel, static_cast<ZAQ16_CALL_STATUS*>(record));
 }
 
 QXZAQ_EXPORT QXZAQ_CC_GetStatusByRef(uint32_t board, uint32_t callRef, void* record, uint32_t* size)
@@ -60,13 +66,12 @@ QXZAQ_EXPORT QXZAQ_CC_GetStatusByRef(uint32_t board, uint32_t callRef, void* rec
     if (record == nullptr || size == nullptr || callRef == 0) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    const PortRef port = BoardPort(board);
-    ISDNPT* frontEnd = IsdnFrontEnd(port);
-    if (frontEnd == nullptr) {
+    const IsdnBoard isdn = IsdnBoardOf(board);
+    if (isdn.frontEnd == nullptr) {
         return ZAQ16_RET_INVALID_PARAM;
     }
     *size = sizeof(ZAQ16_CALL_STATUS);
-    return frontEnd->GetStatusByRef(callRef, static_cast<ZAQ16_CALL_STATUS*>(record));
+    return isdn.frontEnd->GetStatusByRef(callRef, static_cast<ZAQ16_CALL_STATUS*>(record));
 }
 
 QXZAQ_EXPORT QXZAQ_CC_GetStatistics(uint32_t board, uint16_t channel, void* statistics, uint32_t* size)
@@ -77,11 +82,10 @@ QXZAQ_EXPORT QXZAQ_CC_GetStatistics(uint32_t board, uint16_t channel, void* stat
     if (statistics == nullptr || size == nullptr || !ChannelOfTheBoards(channel) || BoardOfChannel(channel) != board) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    const PortRef port = BoardPort(board);
-    ISDNPT* frontEnd = IsdnFrontEnd(port);
-    if (frontEnd == nullptr) {
+    const IsdnBoard isdn = IsdnBoardOf(board);
+    if (isdn.frontEnd == nullptr) {
         return ZAQ16_RET_INVALID_PARAM;
     }
     *size = sizeof(ZAQ16_CALL_STATISTICS);
-    return frontEnd->GetStatistics(channel, static_cast<ZAQ16_CALL_STATISTICS*>(statistics));
+    return isdn.frontEnd->GetStatistics(channel, static_cast<ZAQ16_CALL_STATISTICS*>(statistics));
 }

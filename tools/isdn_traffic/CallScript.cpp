@@ -159,41 +159,57 @@ private:
 struct CallEnds {
     q931_call* network = nullptr;
     q931_call* user = nullptr;
+
+    q931_call* Of(End end) const { return end == End::Network ? network : user; }
 };
 
-// The user calls out on `channel`; the network answers it.
-CallEnds OutgoingAnswered(ScriptedLine& line, int channel, const ScriptedCall& call)
+End Peer(End end)
 {
+    return end == End::Network ? End::User : End::Network;
+}
+
+// `from` places a call on `channel`; the other end rings (the network says
+// first that it proceeds) and the caller hears it ring.
+CallEnds Offer(ScriptedLine& line, End from, int channel, const ScriptedCall& call)
+{
+    const End called = Peer(from);
     CallEnds ends;
-    ends.user = line.Setup(End::User, channel, call);
-    ends.network = line.Await(End::Network, {PRI_EVENT_RING}, "SETUP of an outgoing call");
-    pri_proceeding(line.Ctrl(End::Network), ends.network, channel, 0);
-    pri_acknowledge(line.Ctrl(End::Network), ends.network, channel, 1);
-    line.Await(End::User, {PRI_EVENT_RINGING}, "ALERTING of an outgoing call");
-    line.Pause(2000);
-    pri_answer(line.Ctrl(End::Network), ends.network, channel, kIsdn);
-    line.Await(End::User, {PRI_EVENT_ANSWER}, "CONNECT of an outgoing call");
+    q931_call* placed = line.Setup(from, channel, call);
+    q931_call* offered = line.Await(called, {PRI_EVENT_RING}, "SETUP");
+    (from == End::User ? ends.user : ends.network) = placed;
+    (from == End::User ? ends.network : ends.user) = offered;
+    if (called == End::Network) {
+        pri_proceeding(line.Ctrl(called), offered, channel, 0);
+    }
+    // The network's ALERTING says that its tones are in band.
+    pri_acknowledge(line.Ctrl(called), offered, channel, called == End::Network ? 1 : 0);
+    line.Await(from, {PRI_EVENT_RINGING}, "ALERTING");
     return ends;
 }
 
-// The network offers a call on `channel`; the user answers it.
-CallEnds IncomingAnswered(ScriptedLine& line, int channel, const ScriptedCall& call)
+// An offered call, answered after it has rung for `ringMs`.
+CallEnds Answered(ScriptedLine& line, End from, int channel, const ScriptedCall& call, uint32_t ringMs)
 {
-    CallEnds ends;
-    ends.network = line.Setup(End::Network, channel, call);
-    ends.user = line.Await(End::User, {PRI_EVENT_RING}, "SETUP of an incoming call");
-    pri_acknowledge(line.Ctrl(End::User), ends.user, channel, 0);
-    line.Await(End::Network, {PRI_EVENT_RINGING}, "ALERTING of an incoming call");
-    line.Pause(1500);
-    pri_answer(line.Ctrl(End::User), ends.user, channel, kIsdn);
-    line.Await(End::Network, {PRI_EVENT_ANSWER}, "CONNECT of an incoming call");
+    const CallEnds ends = Offer(line, from, channel, call);
+    line.Pause(ringMs);
+    pri_answer(line.Ctrl(Peer(from)), ends.Of(Peer(from)), channel, kIsdn);
+    line.Await(from, {PRI_EVENT_ANSWER}, "CONNECT");
     return ends;
 }
 
 void Clear(ScriptedLine& line, End by, const CallEnds& ends, int cause, const char* what)
 {
-    pri_hangup(line.Ctrl(by), by == End::Network ? ends.network : ends.user, cause);
+    pri_hangup(line.Ctrl(by), ends.Of(by), cause);
     line.Settle(what);
+}
+
+// An offered call that one end clears while it rings.
+void ClearedWhileRinging(ScriptedLine& line, End from, int channel, const ScriptedCall& call, End by, int cause,
+                         const char* what)
+{
+    const CallEnds ends = Offer(line, from, channel, call);
+    line.Pause(2500);
+    Clear(line, by, ends, cause, what);
 }
 
 // Both ends number their calls from 1. A passive monitor drops the flag that
@@ -222,9 +238,9 @@ bool WriteCallScript(pcap2dmp::PcapWriter& capture, std::vector<ScriptedCall>& c
     };
 
     // Two calls at once, one on each B-channel; the first is held and retrieved.
-    const CallEnds first = OutgoingAnswered(line, kB1, calls[0]);
+    const CallEnds first = Answered(line, End::User, kB1, calls[0], 2000);
     line.Pause(1000);
-    const CallEnds second = IncomingAnswered(line, kB2, calls[1]);
+    const CallEnds second = Answered(line, End::Network, kB2, calls[1], 1500);
     line.Pause(3000);
     pri_hold(line.Ctrl(End::User), first.user);
     line.Await(End::User, {PRI_EVENT_HOLD_ACK}, "HOLD ACKNOWLEDGE");
@@ -239,13 +255,8 @@ bool WriteCallScript(pcap2dmp::PcapWriter& capture, std::vector<ScriptedCall>& c
 
     // Refused by the called side. (A terminal that refuses a point-to-multipoint
     // offer at once stays silent in libpri: this one rings first.)
-    CallEnds refused;
-    refused.network = line.Setup(End::Network, kB1, calls[2]);
-    refused.user = line.Await(End::User, {PRI_EVENT_RING}, "SETUP of a call to refuse");
-    pri_acknowledge(line.Ctrl(End::User), refused.user, kB1, 0);
-    line.Await(End::Network, {PRI_EVENT_RINGING}, "ALERTING of a call to refuse");
-    line.Pause(2000);
-    Clear(line, End::User, refused, PRI_CAUSE_CALL_REJECTED, "refusal of an incoming call");
+    ClearedWhileRinging(line, End::Network, kB1, calls[2], End::User, PRI_CAUSE_CALL_REJECTED,
+                        "refusal of an incoming call");
     line.Pause(1500);
     CallEnds unallocated;
     unallocated.user = line.Setup(End::User, kB2, calls[3]);
@@ -254,21 +265,11 @@ bool WriteCallScript(pcap2dmp::PcapWriter& capture, std::vector<ScriptedCall>& c
     line.Pause(1500);
 
     // Given up by the caller while the other side rings.
-    CallEnds outgoing;
-    outgoing.user = line.Setup(End::User, kB1, calls[4]);
-    outgoing.network = line.Await(End::Network, {PRI_EVENT_RING}, "SETUP of a call to abandon");
-    pri_acknowledge(line.Ctrl(End::Network), outgoing.network, kB1, 1);
-    line.Await(End::User, {PRI_EVENT_RINGING}, "ALERTING of a call to abandon");
-    line.Pause(3000);
-    Clear(line, End::User, outgoing, PRI_CAUSE_NORMAL_CLEARING, "abandon of an outgoing call");
+    ClearedWhileRinging(line, End::User, kB1, calls[4], End::User, PRI_CAUSE_NORMAL_CLEARING,
+                        "abandon of an outgoing call");
     line.Pause(1500);
-    CallEnds incoming;
-    incoming.network = line.Setup(End::Network, kB2, calls[5]);
-    incoming.user = line.Await(End::User, {PRI_EVENT_RING}, "SETUP of an incoming call to abandon");
-    pri_acknowledge(line.Ctrl(End::User), incoming.user, kB2, 0);
-    line.Await(End::Network, {PRI_EVENT_RINGING}, "ALERTING of an incoming call to abandon");
-    line.Pause(3000);
-    Clear(line, End::Network, incoming, PRI_CAUSE_NORMAL_CLEARING, "abandon of an incoming call");
+    ClearedWhileRinging(line, End::Network, kB2, calls[5], End::Network, PRI_CAUSE_NORMAL_CLEARING,
+                        "abandon of an incoming call");
 
     error = line.Error();
     return error.empty();
