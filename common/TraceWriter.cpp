@@ -57,6 +57,7 @@ void TraceWriter::SetPath(const std::string& logFile)
 {
     std::lock_guard<std::mutex> guard(pathMutex_);
     path_ = logFile;
+    hasFile_ = !path_.empty();
     if (path_.empty()) {
         file_.Close();
     }

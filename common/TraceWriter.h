@@ -37,7 +37,11 @@ public:
     int32_t Level() const { return level_.load(std::memory_order_relaxed); }
     void SetLevel(int32_t level) { level_.store(level, std::memory_order_relaxed); }
     // FATAL lines pass even when a bad registry value set the level below 0.
-    bool Enabled(int32_t level) const { return level <= TRACE_FATAL || level <= Level(); }
+    // False also when there is no trace file: callers then skip formatting altogether.
+    bool Enabled(int32_t level) const
+    {
+        return hasFile_.load(std::memory_order_relaxed) && (level <= TRACE_FATAL || level <= Level());
+    }
 
     void Write(int32_t level, const char* function, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
@@ -56,6 +60,7 @@ public:
 
 private:
     std::atomic<int32_t> level_{kDefaultLevel};
+    std::atomic<bool> hasFile_{false};
     mutable std::mutex pathMutex_;
     std::string path_;
     platform::AppendFile file_;

@@ -125,6 +125,9 @@ bool ZAQ16PORT::WaitBeforeRecord(uint32_t recordedGap)
     } else if (timeMode < 0) {
         delay = std::min(recordedGap, kLongestPlaybackGapMs);
     }
+    if (delay == 0) {
+        return !stopPlayback && !StopRequested();
+    }
     const uint32_t start = platform::TickCount();
     for (;;) {
         if (stopPlayback || StopRequested()) {

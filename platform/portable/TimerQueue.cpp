@@ -37,6 +37,7 @@ bool TimerQueue::Set(TimerId timer, uint32_t delayMs, Routine routine, void* con
         return false;
     }
     Slot& slot = slots_[timer];
+    armed_ += slot.armed ? 0 : 1;
     slot.armed = true;
     slot.due = clock_->Now() + delayMs;
     slot.routine = routine;
@@ -49,6 +50,7 @@ bool TimerQueue::Cancel(TimerId timer)
     if (!Valid(timer)) {
         return false;
     }
+    armed_ -= slots_[timer].armed ? 1 : 0;
     slots_[timer].armed = false;
     return true;
 }
@@ -56,6 +58,7 @@ bool TimerQueue::Cancel(TimerId timer)
 void TimerQueue::Close(TimerId timer)
 {
     if (Valid(timer)) {
+        armed_ -= slots_[timer].armed ? 1 : 0;
         slots_[timer] = Slot{};
     }
 }
@@ -67,11 +70,7 @@ bool TimerQueue::IsArmed(TimerId timer) const
 
 size_t TimerQueue::ArmedCount() const
 {
-    size_t count = 0;
-    for (const Slot& slot : slots_) {
-        count += slot.armed ? 1 : 0;
-    }
-    return count;
+    return armed_;
 }
 
 void TimerQueue::SetBackground(TimerId timer, bool background)
@@ -93,7 +92,7 @@ size_t TimerQueue::PendingCount() const
 int TimerQueue::RunDue()
 {
     int ran = 0;
-    for (;;) {
+    while (armed_ > 0) {
         const uint32_t now = clock_->Now();
         int earliest = -1;
         for (size_t i = 0; i < slots_.size(); ++i) {
@@ -108,15 +107,20 @@ int TimerQueue::RunDue()
         }
         Slot& slot = slots_[earliest];
         slot.armed = false;
+        --armed_;
         const Routine routine = slot.routine;
         void* const context = slot.context;
         routine(context);
         ++ran;
     }
+    return ran;
 }
 
 int64_t TimerQueue::MsUntilNextDue() const
 {
+    if (armed_ == 0) {
+        return -1;
+    }
     const uint32_t now = clock_->Now();
     int64_t best = -1;
     for (const Slot& slot : slots_) {

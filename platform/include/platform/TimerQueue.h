@@ -61,6 +61,7 @@ private:
 
     const Clock* clock_;
     std::vector<Slot> slots_;
+    size_t armed_ = 0;  // lets the reader's every step skip the clock while nothing is armed
 };
 
 }  // namespace platform
