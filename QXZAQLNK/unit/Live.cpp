@@ -50,7 +50,6 @@ bool CLive::StartThread(int priority)
         liveState = kCreated;
         return false;
     }
-    threadId = static_cast<uint32_t>(std::hash<std::thread::id>{}(thread.get_id()));
     return true;
 }
 

@@ -44,7 +44,6 @@ protected:
     // Wakes whatever the thread is blocked on, so that it sees the stop request.
     virtual void WakeForStop() {}
 
-    uint32_t threadId = 0;
     std::thread thread;
     std::atomic<uint32_t> liveState{kCreated};
     uint32_t hasPort = 0;

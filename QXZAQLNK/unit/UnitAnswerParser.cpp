@@ -147,8 +147,7 @@ constexpr ErrorLineRule kErrorLineRules[] = {
     {" Errs/s =", UnitAnswers::kPbxErrors, true},
 };
 
-void StoreLightMask(std::string_view line, std::string_view stripped, char* mask, const char* format,
-                    UnitAnswers& answers)
+void StoreLightMask(std::string_view stripped, char* mask, const char* format, UnitAnswers& answers)
 {
     const std::string_view text = stripped.substr(std::min(AfterEquals(stripped), stripped.size()));
     const std::string lineText(stripped);
@@ -228,11 +227,11 @@ void ParseValueLine(std::string_view line, UnitAnswers& answers)
         }
     }
     if (StartsWith(line, "LightMask0=")) {
-        StoreLightMask(line, stripped, answers.lightMask0, "LightMask0 = %s (%s)\n", answers);
+        StoreLightMask(stripped, answers.lightMask0, "LightMask0 = %s (%s)\n", answers);
         return;
     }
     if (StartsWith(line, "LightMask1=")) {
-        StoreLightMask(line, stripped, answers.lightMask1, "LightMask1 = %s (%s)\n", answers);
+        StoreLightMask(stripped, answers.lightMask1, "LightMask1 = %s (%s)\n", answers);
         return;
     }
     if (StartsWith(line, "Hardware =")) {
