@@ -3,11 +3,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Line tables only (-g1): enough for sanitizer and debugger backtraces, and the
+# build takes half the time.
 dir=build
-flags=()
+flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1")
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
-  flags+=(-DZAQ_SANITIZE=ON -DZAQ_BUILD_BENCHMARKS=OFF)
+  flags=(-DZAQ_SANITIZE=ON -DZAQ_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1")
   shift
 fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in build/, then once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/.
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, then a short
+# libFuzzer run of every fuzz target (scripts/fuzz.sh).
 # --quick runs the first pass only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,4 +21,5 @@ if [ "${1:-}" != "--quick" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_tests build-asan
+  scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-15}"
 fi
