@@ -13,6 +13,7 @@
 
 #include "common/Registry.h"
 #include "platform/ProcessEnvironment.h"
+#include "common/HdlcFcs.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -31,16 +32,7 @@ uint32_t QXZAQ_CALL Count(ZAQ16_EVENT* event)
 
 std::vector<uint8_t> WithFcs(std::vector<uint8_t> frame)
 {
-    uint16_t fcs = 0xFFFF;
-    for (uint8_t byte : frame) {
-        fcs ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            fcs = (fcs & 1) ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408) : static_cast<uint16_t>(fcs >> 1);
-        }
-    }
-    fcs = static_cast<uint16_t>(~fcs);
-    frame.push_back(static_cast<uint8_t>(fcs & 0xFF));
-    frame.push_back(static_cast<uint8_t>(fcs >> 8));
+    AppendHdlcFcs(frame);
     return frame;
 }
 

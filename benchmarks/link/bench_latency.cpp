@@ -18,6 +18,7 @@
 #include "SimUnit.h"
 #include "platform/Clock.h"
 #include "platform/Pty.h"
+#include "common/HdlcFcs.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -46,16 +47,7 @@ std::vector<uint8_t> Framed(uint8_t channel, const std::vector<uint8_t>& payload
 std::vector<uint8_t> LampPacket(uint8_t channel, uint8_t state)
 {
     std::vector<uint8_t> frame = {0xE3, 0x03, 0x80, state, 15};
-    uint16_t fcs = 0xFFFF;
-    for (uint8_t byte : frame) {
-        fcs ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            fcs = (fcs & 1) ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408) : static_cast<uint16_t>(fcs >> 1);
-        }
-    }
-    fcs = static_cast<uint16_t>(~fcs);
-    frame.push_back(static_cast<uint8_t>(fcs & 0xFF));
-    frame.push_back(static_cast<uint8_t>(fcs >> 8));
+    AppendHdlcFcs(frame);
     return Framed(channel, frame);
 }
 

@@ -12,6 +12,7 @@
 
 #include "BenchUnits.h"
 #include "platform/Program.h"
+#include "common/HdlcFcs.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -29,14 +30,7 @@ uint32_t QXZAQ_CALL CountEvent(ZAQ16_EVENT*)
 std::string LampFrameHex(uint8_t state, uint8_t lamp)
 {
     const uint8_t frame[] = {0xE3, 0x03, 0x80, state, lamp};
-    uint16_t fcs = 0xFFFF;
-    for (uint8_t byte : frame) {
-        fcs ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            fcs = (fcs & 1) ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408) : static_cast<uint16_t>(fcs >> 1);
-        }
-    }
-    fcs = static_cast<uint16_t>(~fcs);
+    const uint16_t fcs = HdlcFcs(frame, sizeof frame);
     char text[64];
     std::snprintf(text, sizeof text, "%02X %02X %02X %02X %02X %02X %02X", frame[0], frame[1], frame[2], frame[3],
                   frame[4], fcs & 0xFF, fcs >> 8);

@@ -15,7 +15,7 @@ struct CapturedPacket {
     uint64_t timeNs = 0;          // since 1970; pcapng simple packets take the time of the packet before
     uint32_t linkType = 0;
     uint32_t originalLength = 0;  // on the wire; more than bytes.size() when the capture cut it short
-    std::vector<uint8_t> bytes;
+    std::span<const uint8_t> bytes;  // in the file's bytes
 };
 
 struct Capture {
@@ -24,7 +24,10 @@ struct Capture {
 };
 
 // Reads a whole capture file. On a damaged or truncated file `error` says
-// what and where, and `packets` holds what came before the damage.
+// what and where, and `packets` holds what came before the damage. The
+// packets refer to the file's bytes, which must outlive them.
 Capture ReadCapture(std::span<const uint8_t> file);
+// A file that would be gone before its packets are read is refused at compile time.
+Capture ReadCapture(std::vector<uint8_t>&& file) = delete;
 
 }  // namespace pcap2dmp

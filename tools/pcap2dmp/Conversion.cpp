@@ -49,20 +49,21 @@ Conversion ConvertCapture(std::span<const uint8_t> captureFile)
     }
     LapdFrameReader frames;
     DumpWriter writer;
+    writer.Reserve(captureFile.size());
     Gaps gaps;
     for (size_t index = 0; index < capture.packets.size(); ++index) {
-        const std::string packetName = "packet " + std::to_string(index + 1);
+        auto packetName = [index] { return "packet " + std::to_string(index + 1); };
         std::string problem;
         const std::optional<LapdFrame> frame = frames.Take(capture.packets[index], problem);
         if (!frame) {
-            conversion.warnings.push_back(packetName + " left out: " + problem);
+            conversion.warnings.push_back(packetName() + " left out: " + problem);
             ++conversion.packetsSkipped;
             continue;
         }
         const uint32_t gap = gaps.Next(frame->timeNs);
         if (!writer.Add(gap, frame->sender, frame->bytes)) {
             gaps.Undo(gap);
-            conversion.warnings.push_back(packetName + " left out: a frame of " + std::to_string(frame->bytes.size()) +
+            conversion.warnings.push_back(packetName() + " left out: a frame of " + std::to_string(frame->bytes.size()) +
                                           " bytes does not fit a packet (at most " +
                                           std::to_string(kMaxFrameWithoutFcs) + " and the check sequence)");
             ++conversion.packetsSkipped;
@@ -74,7 +75,7 @@ Conversion ConvertCapture(std::span<const uint8_t> captureFile)
         conversion.error = "no LAPD frame to write (" + std::to_string(capture.packets.size()) + " packets read)";
         return conversion;
     }
-    conversion.dump = writer.Bytes();
+    conversion.dump = writer.TakeBytes();
     return conversion;
 }
 

@@ -38,6 +38,9 @@ public:
     bool Add(uint32_t gapMs, Sender sender, std::span<const uint8_t> frame);
 
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    std::vector<uint8_t> TakeBytes() { return std::move(bytes_); }
+    // Room for about `bytes` of records, so that a long capture does not make the file grow many times.
+    void Reserve(size_t bytes) { bytes_.reserve(bytes); }
 
 private:
     std::vector<uint8_t> bytes_;

@@ -59,6 +59,7 @@ Sender SenderOf(bool commandResponse, bool command)
 
 std::optional<LapdFrame> LapdFrameReader::Take(const CapturedPacket& packet, std::string& problem)
 {
+    // The frame refers to the packet's bytes: it lives no longer than the packet.
     if (packet.originalLength > packet.bytes.size()) {
         problem = "cut short by the capture (" + std::to_string(packet.bytes.size()) + " of " +
                   std::to_string(packet.originalLength) + " bytes)";
@@ -87,7 +88,7 @@ std::optional<LapdFrame> LapdFrameReader::Take(const CapturedPacket& packet, std
         problem = "link type " + std::to_string(packet.linkType) + " is not LAPD";
         return std::nullopt;
     }
-    frame.bytes.assign(bytes.begin(), bytes.end());
+    frame.bytes = bytes;
     return frame;
 }
 

@@ -31,7 +31,7 @@ enum class Sender { CO, CPE };
 struct LapdFrame {
     uint64_t timeNs = 0;
     Sender sender = Sender::CO;
-    std::vector<uint8_t> bytes;  // address, control, information; no check sequence
+    std::span<const uint8_t> bytes;  // address, control, information; no check sequence (in the packet's bytes)
 };
 
 // Finds each LAPD frame's sender; remembers the polls of the bare-frame link type.
