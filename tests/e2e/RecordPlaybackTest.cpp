@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "LinkFixture.h"
+#include "common/HdlcFcs.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -57,16 +58,7 @@ std::vector<uint8_t> DefinityFrame(std::vector<uint8_t> messages)
 {
     std::vector<uint8_t> frame = std::move(messages);
     frame.insert(frame.begin(), {0xE3, 0x03});
-    uint16_t fcs = 0xFFFF;
-    for (uint8_t byte : frame) {
-        fcs ^= byte;
-        for (int bit = 0; bit < 8; ++bit) {
-            fcs = (fcs & 1) ? static_cast<uint16_t>((fcs >> 1) ^ 0x8408) : static_cast<uint16_t>(fcs >> 1);
-        }
-    }
-    fcs = static_cast<uint16_t>(~fcs);
-    frame.push_back(static_cast<uint8_t>(fcs & 0xFF));
-    frame.push_back(static_cast<uint8_t>(fcs >> 8));
+    AppendHdlcFcs(frame);
     return frame;
 }
 
