@@ -114,7 +114,6 @@ public:
 
     IoResult Read(void* out, size_t size, int64_t capMs) override
     {
-        const SerialTimeouts timeouts = GetTimeouts();
         std::lock_guard<std::mutex> guard(mutex_);
         DropBufferIfPurged();
         auto* bytes = static_cast<uint8_t*>(out);
@@ -123,6 +122,7 @@ public:
         if (result.bytes == size) {
             return result;
         }
+        const SerialTimeouts timeouts = GetTimeouts();
         int64_t total = static_cast<int64_t>(timeouts.readTotalMultiplier) * static_cast<int64_t>(size) +
                         timeouts.readTotalConstant;
         if (capMs >= 0 && capMs < total) {
