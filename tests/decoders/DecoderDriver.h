@@ -55,19 +55,7 @@ public:
 
     // Moves the clock, running each timer when it falls due, as the reader
     // does between packets.
-    void Advance(uint32_t milliseconds)
-    {
-        for (;;) {
-            const int64_t next = port->Timers().MsUntilNextDue();
-            if (next < 0 || next > milliseconds) {
-                break;
-            }
-            clock.Advance(static_cast<uint32_t>(next));
-            milliseconds -= static_cast<uint32_t>(next);
-            port->Timers().RunDue();
-        }
-        clock.Advance(milliseconds);
-    }
+    void Advance(uint32_t milliseconds) { AdvanceWithTimers(clock, port->Timers(), milliseconds); }
 
     // The events posted since the last call.
     std::vector<Posted> Take()

@@ -54,16 +54,7 @@ void BriPortDriver::Feed(const Bytes& bytes)
 
 void BriPortDriver::Advance(uint32_t milliseconds)
 {
-    for (;;) {
-        const int64_t next = port->Timers().MsUntilNextDue();
-        if (next < 0 || next > milliseconds) {
-            break;
-        }
-        clock.Advance(static_cast<uint32_t>(next));
-        milliseconds -= static_cast<uint32_t>(next);
-        port->Timers().RunDue();
-    }
-    clock.Advance(milliseconds);
+    AdvanceWithTimers(clock, port->Timers(), milliseconds);
 }
 
 Line BriPortDriver::PortLine(uint32_t line, uint8_t tei)
