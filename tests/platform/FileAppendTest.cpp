@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/Environment.h"
+#include "platform/ChildProcess.h"
 #include "platform/FileAppend.h"
 #include "support/TempDir.h"
 

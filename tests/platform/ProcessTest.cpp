@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/Environment.h"
+#include "platform/ChildProcess.h"
 #include "platform/Paths.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/RegistryStore.h"

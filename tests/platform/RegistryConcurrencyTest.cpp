@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "RegistryFileFixture.h"
-#include "platform/Environment.h"
+#include "platform/ChildProcess.h"
 
 namespace {
 

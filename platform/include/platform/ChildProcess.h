@@ -1,6 +1,5 @@
-// The process's surroundings as tests need them: a function run in a child
-// process, to act as a second process on shared files. (Environment variables:
-// ProcessEnvironment.h.)
+// A function run in a child process, to act as a second process on shared
+// files (tests of the registry file and the trace log).
 #pragma once
 
 #include <cstdint>

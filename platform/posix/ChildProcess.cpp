@@ -1,4 +1,4 @@
-#include "platform/Environment.h"
+#include "platform/ChildProcess.h"
 
 #include <cerrno>
 #include <chrono>
