@@ -12,5 +12,11 @@ if [ "${1:-}" = "--sanitize" ]; then
   flags=(-DZAQ_SANITIZE=ON -DZAQ_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1")
   shift
 fi
+# ccache, when installed, shares compiled objects between rebuilds and between
+# work trees of the repository (paths are taken relative to the tree's top).
+if command -v ccache >/dev/null 2>&1; then
+  flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" "$@"
