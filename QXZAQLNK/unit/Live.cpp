@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "core/Guarded.h"
 #include "core/Trace.h"
 
 CLive::CLive(const char* portName)
@@ -14,12 +15,13 @@ CLive::CLive(const char* portName)
 
 CLive::~CLive()
 {
+    std::lock_guard<std::mutex> guard(endMutex_);
     if (!thread.joinable()) {
         return;
     }
     // The thread holds a reference until its very end: on the thread itself
     // this is that end; elsewhere the thread has already finished its work.
-    if (thread.get_id() == std::this_thread::get_id()) {
+    if (OnOwnThreadLocked()) {
         thread.detach();
     } else {
         thread.join();
@@ -29,19 +31,16 @@ CLive::~CLive()
 bool CLive::StartThread(int priority)
 {
     std::shared_ptr<CLive> self = weak_from_this().lock();
-    if (!self || thread.joinable()) {
+    std::lock_guard<std::mutex> guard(endMutex_);
+    if (!self || threadStarted_) {
         return false;
-    }
-    {
-        std::lock_guard<std::mutex> guard(endMutex_);
-        threadEnded_ = false;
     }
     liveState = kRunning;
     try {
         thread = std::thread([self]() {
-            self->Main();
+            RunGuarded("CLive", [&self] { self->Main(); });
             {
-                std::lock_guard<std::mutex> guard(self->endMutex_);
+                std::lock_guard<std::mutex> ending(self->endMutex_);
                 self->threadEnded_ = true;
             }
             self->ended_.notify_all();
@@ -50,16 +49,24 @@ bool CLive::StartThread(int priority)
         liveState = kCreated;
         return false;
     }
+    threadStarted_ = true;
+    threadEnded_ = false;
     return true;
 }
 
 bool CLive::ThreadRunning() const
 {
     std::lock_guard<std::mutex> guard(endMutex_);
-    return thread.joinable() && !threadEnded_;
+    return threadStarted_ && !threadEnded_;
 }
 
 bool CLive::OnOwnThread() const
+{
+    std::lock_guard<std::mutex> guard(endMutex_);
+    return OnOwnThreadLocked();
+}
+
+bool CLive::OnOwnThreadLocked() const
 {
     return thread.joinable() && thread.get_id() == std::this_thread::get_id();
 }
@@ -78,17 +85,21 @@ bool CLive::StopThread(uint32_t waitMs)
 
 bool CLive::WaitForEnd(uint32_t waitMs)
 {
-    if (!thread.joinable() || OnOwnThread()) {
+    std::unique_lock<std::mutex> lock(endMutex_);
+    if (!threadStarted_ || OnOwnThreadLocked()) {
         return true;
     }
-    std::unique_lock<std::mutex> lock(endMutex_);
     if (!ended_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return threadEnded_; })) {
-        lock.unlock();
         Trace(TRACE_WARNING, "CLive", "Thread did not end within %u ms; it ends on its own\n", waitMs);
-        thread.detach();
+        // Later waiters still see its end through the flag.
+        if (thread.joinable()) {
+            thread.detach();
+        }
         return false;
     }
-    lock.unlock();
-    thread.join();
+    // The thread has ended its work and takes the lock no more: joining here is brief.
+    if (thread.joinable()) {
+        thread.join();
+    }
     return true;
 }

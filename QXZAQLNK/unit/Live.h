@@ -34,6 +34,8 @@ public:
     // Waits up to `waitMs` for the thread to end on its own (true when it has,
     // or when there is none). A thread that does not end in time is left to
     // finish on its own. Called from the thread itself, it returns true at once.
+    // Any number of threads may wait at once: the first to see the end joins
+    // the thread, the others only see it ended.
     bool WaitForEnd(uint32_t waitMs);
 
     bool StopRequested() const { return liveState.load() == kStopRequested; }
@@ -44,12 +46,16 @@ protected:
     // Wakes whatever the thread is blocked on, so that it sees the stop request.
     virtual void WakeForStop() {}
 
-    std::thread thread;
+    std::thread thread;  // under endMutex_
     std::atomic<uint32_t> liveState{kCreated};
     uint32_t hasPort = 0;
 
 private:
+    bool OnOwnThreadLocked() const;
+
+    // Guards `thread` (started, joined, detached) and the end flags.
     mutable std::mutex endMutex_;
     std::condition_variable ended_;
+    bool threadStarted_ = false;
     bool threadEnded_ = false;
 };
