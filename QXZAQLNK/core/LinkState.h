@@ -24,6 +24,9 @@ struct LinkState {
     uint32_t boardTypes[ZAQ16_MAX_BOARDS] = {};     // the PBX type each started unit reported
     std::atomic<uint32_t> boardCount{0};
     PortRef virtualPorts[ZAQ16_MAX_BOARDS];
+    // Playback ports that have left their slot and are delivering their end
+    // (QXEVT_FINISHED_PLAY): a stop or an unload still waits for them.
+    std::vector<PortRef> endingPlaybackPorts;
     std::atomic<int32_t> playbackBoards{0};
     std::atomic<QXZAQEventCallback> eventCallback{nullptr};
     std::atomic<uint8_t> eventUpdates{1};

@@ -1,5 +1,6 @@
 #include "core/Playback.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,27 +31,33 @@ constexpr DecoderName kNamedDecoders[] = {
     {ZAQ16_PBX_ERICSSON_MD110, "ZAQ16_PBX_ERICSSON_MD110"},
 };
 
-// The playback's side of a port's end: the count goes down before the
-// application sees QXEVT_FINISHED_PLAY; afterwards the port leaves its slot
-// (only when the slot still holds it) and goes with its thread.
+// The playback's side of a port's end: before the application sees
+// QXEVT_FINISHED_PLAY the port leaves its slot and the count goes down, so
+// that the callback may start the next playback; the port is kept among the
+// ending ports until its end has been delivered.
 void OnPlaybackEnd(ZAQ16PORT& port, ZAQ16PORT::PlaybackEnd phase)
 {
     LinkState& link = Link();
     if (phase == ZAQ16PORT::PlaybackEnd::BeforeFinishedEvent) {
-        // A port already taken out of its slot (a stopped playback) no longer counts.
         std::lock_guard<std::mutex> guard(link.tableLock);
-        if (link.virtualPorts[port.Board() % ZAQ16_MAX_BOARDS].get() == &port && link.playbackBoards > 0) {
-            --link.playbackBoards;
+        // A port already taken out of its slot (a stopped playback) no longer counts.
+        PortRef& slot = link.virtualPorts[port.Board() % ZAQ16_MAX_BOARDS];
+        if (slot.get() == &port) {
+            if (link.playbackBoards > 0) {
+                --link.playbackBoards;
+            }
+            link.endingPlaybackPorts.push_back(std::move(slot));
+            slot.reset();
         }
         return;
     }
     Trace(TRACE_INFO, "SendEvent", "PLAYBACK COMPLETE");
     {
         std::lock_guard<std::mutex> guard(link.tableLock);
-        PortRef& slot = link.virtualPorts[port.Board() % ZAQ16_MAX_BOARDS];
-        if (slot.get() == &port) {
-            slot.reset();
-        }
+        std::vector<PortRef>& ending = link.endingPlaybackPorts;
+        ending.erase(std::remove_if(ending.begin(), ending.end(),
+                                    [&port](const PortRef& held) { return held.get() == &port; }),
+                     ending.end());
     }
     Trace(TRACE_INFO, "SendEvent", "PORT DELETED");
 }
@@ -142,6 +149,7 @@ void StopPlayback()
                 ports.push_back(port);
             }
         }
+        ports.insert(ports.end(), link.endingPlaybackPorts.begin(), link.endingPlaybackPorts.end());
     }
     for (const PortRef& port : ports) {
         port->PlayDumpFile(nullptr);
@@ -157,6 +165,26 @@ void StopPlayback()
 }
 
 namespace {
+
+bool PlaybackRunningLocked(const LinkState& link)
+{
+    if (link.playbackBoards != 0) {
+        return true;
+    }
+    for (const PortRef& port : link.virtualPorts) {
+        if (port) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PlaybackRunning()
+{
+    LinkState& link = Link();
+    std::lock_guard<std::mutex> guard(link.tableLock);
+    return PlaybackRunningLocked(link);
+}
 
 // Undoes a playback that could not start: its ports were never started.
 uint32_t AbandonPlayback(const char* file, uint32_t result)
@@ -177,6 +205,10 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, in
         return ZAQ16_RET_SUCCESS;
     }
     Trace(TRACE_TRACE, "QXZAQPlayDChannelEvents", "Filename %s", file);
+    // One playback at a time: a running one is reported before anything about the file.
+    if (PlaybackRunning()) {
+        return ZAQ16_RET_NOT_READY;
+    }
     std::FILE* dump = std::fopen(file, "rb");
     if (dump == nullptr) {
         Trace(TRACE_ERROR, "PlayDumpFile", "File %s NOT FOUND", file);
@@ -186,13 +218,11 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, in
     const bool usable = ReadDumpHeader(dump, header);
     std::fclose(dump);
     {
-        // One playback at a time: the count is taken before any port exists,
-        // so a file with no records cannot leave it behind.
+        // The count is taken before any port exists, so a file with no
+        // records cannot leave it behind.
         std::lock_guard<std::mutex> guard(link.tableLock);
-        for (const PortRef& port : link.virtualPorts) {
-            if (link.playbackBoards != 0 || port) {
-                return ZAQ16_RET_NOT_READY;
-            }
+        if (PlaybackRunningLocked(link)) {
+            return ZAQ16_RET_NOT_READY;
         }
         if (!usable) {
             Trace(TRACE_ERROR, "PlayDumpFile", "File %s has no usable board count", file);

@@ -126,6 +126,9 @@ bool ZAQ16PORT::WaitBeforeRecord(uint32_t recordedGap)
         delay = std::min(recordedGap, kLongestPlaybackGapMs);
     }
     if (delay == 0) {
+        // A record without a wait still takes the free first turn, which
+        // would otherwise cut the next gap short.
+        platform::AcquireWithin(wakeSemaphore, 0);
         return !stopPlayback && !StopRequested();
     }
     const uint32_t start = platform::TickCount();

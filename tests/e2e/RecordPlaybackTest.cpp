@@ -8,6 +8,7 @@
 
 #include "LinkFixture.h"
 #include "common/HdlcFcs.h"
+#include "core/LibraryLifetime.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -28,6 +29,9 @@ struct Collected {
     std::vector<Seen> events;
     std::atomic<uint32_t> finished{0};
     bool stopInsideFinished = false;
+    // When set, the first QXEVT_FINISHED_PLAY starts this file and keeps the answer.
+    std::string playInsideFinished;
+    std::atomic<uint32_t> playAnswer{0xFFFFFFFFu};
 };
 
 Collected* collected = nullptr;
@@ -37,6 +41,9 @@ uint32_t QXZAQ_CALL Collect(ZAQ16_EVENT* event)
     if (event->eventCode == QXEVT_FINISHED_PLAY) {
         if (collected->stopInsideFinished) {
             QXZAQPlayDChannelEvents(nullptr);
+        }
+        if (!collected->playInsideFinished.empty() && collected->finished == 0) {
+            collected->playAnswer = QXZAQPlayDChannelEventsTime(collected->playInsideFinished.c_str(), 0);
         }
         ++collected->finished;
         return 0;
@@ -179,13 +186,22 @@ TEST_F(RecordPlayback, PlaybackReproducesTheLiveEventsAndDisplayTexts)
     EXPECT_TRUE(sawText);
 }
 
+// Two boards, each with a record at once and one after a gap of 10 s (the
+// first wait of a playback is free): the playback runs until stopped.
+std::string SlowDump()
+{
+    std::string bytes("\x02\x02\x02\x02", 4);
+    for (const char board : {'\x00', '\x01'}) {
+        bytes += std::string(1, '\x01') + board + std::string("\x00\x00\x00\x00\x01\x48\x01\x10\xF0", 9);
+        bytes += std::string(1, '\x01') + board + std::string("\x10\x27\x00\x00\x01\x48\x01\x10\xF0", 9);
+    }
+    return bytes;
+}
+
 TEST_F(RecordPlayback, OnePlaybackAtATimeAndStopLetsTheNextStart)
 {
     StartTwoUnits("Definity2D");
-    // Two boards, a record for board 0 after a long gap.
-    std::string bytes("\x02\x02\x02\x02", 4);
-    bytes += std::string("\x01\x00\x10\x27\x00\x00\x01\x48\x01\x10\xF0", 11);
-    const std::string path = Dump("slow.dmp", bytes);
+    const std::string path = Dump("slow.dmp", SlowDump());
     ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_NOT_READY);
     // While it plays, channel 40 belongs to no playback port.
@@ -238,6 +254,60 @@ TEST_F(RecordPlayback, StoppingFromInsideTheFinishedEventIsSafe)
     sink.stopInsideFinished = false;
     EXPECT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
     EXPECT_TRUE(WaitForFinished(4));
+}
+
+TEST_F(RecordPlayback, TheFinishedEventMayStartTheNextPlayback)
+{
+    StartTwoUnits("Definity2D");
+    const std::string path = Dump("one.dmp", std::string("\x02\x01\x02", 3) +
+                                                 std::string("\x01\x00\x00\x00\x00\x00\x01\x48\x01\x10\xF0", 11));
+    sink.playInsideFinished = path;
+    ASSERT_EQ(QXZAQPlayDChannelEventsTime(path.c_str(), 0), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(WaitForFinished(2));
+    EXPECT_EQ(sink.playAnswer, ZAQ16_RET_SUCCESS);
+    // The second one freed the playback too.
+    std::this_thread::sleep_for(100ms);
+    sink.playInsideFinished.clear();
+    EXPECT_EQ(QXZAQPlayDChannelEventsTime(path.c_str(), 0), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(WaitForFinished(3));
+}
+
+TEST_F(RecordPlayback, WhilePlayingAnyNewPlaybackIsNotReadyBeforeItsFileIsLookedAt)
+{
+    StartTwoUnits("Definity2D");
+    ASSERT_EQ(QXZAQPlayDChannelEvents(Dump("slow.dmp", SlowDump()).c_str()), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(dir.File("absent.dmp").c_str()), ZAQ16_RET_NOT_READY);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(Dump("none.dmp", std::string("\x02\x00", 2)).c_str()), ZAQ16_RET_NOT_READY);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(QXZAQPlayDChannelEvents(dir.File("absent.dmp").c_str()), ZAQ16_RET_FILE_NOT_FOUND);
+}
+
+// Two application threads and the library's unload stop one playback at once.
+TEST_F(RecordPlayback, SeveralThreadsStoppingOnePlaybackAllReturn)
+{
+    StartTwoUnits("Definity2D");
+    const std::string path = Dump("slow.dmp", SlowDump());
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_EQ(QXZAQPlayDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS) << "round " << round;
+        std::this_thread::sleep_for(20ms);
+        std::atomic<int> returned{0};
+        std::vector<std::thread> stoppers;
+        for (int i = 0; i < 3; ++i) {
+            stoppers.emplace_back([&, i] {
+                if (i == 2 && round == 4) {
+                    LibraryDetach();
+                } else {
+                    EXPECT_EQ(QXZAQPlayDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
+                }
+                ++returned;
+            });
+        }
+        for (std::thread& stopper : stoppers) {
+            stopper.join();
+        }
+        EXPECT_EQ(returned.load(), 3);
+        EXPECT_TRUE(WaitForFinished(2u * (round + 1)));
+    }
 }
 
 }  // namespace

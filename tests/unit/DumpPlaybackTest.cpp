@@ -192,6 +192,21 @@ TEST_F(DumpPlayback, TimingModes)
     EXPECT_LT(fixed, 3000);
 }
 
+// The free first wait belongs to the first record even when its gap is 0: the
+// gaps 0, 400, 400 take 800 ms, not 400.
+TEST_F(DumpPlayback, AFirstGapOfZeroSpendsTheFreeFirstWait)
+{
+    const std::string path = DumpBuilder(true, {2, 2})
+                                 .Record(1, 0, 1, {0x01})
+                                 .Record(1, 400, 1, {0x02})
+                                 .Record(1, 400, 1, {0x03})
+                                 .Write(dir, "zero-first.dmp");
+    const int64_t took = PlayToTheEnd(path, -1);
+    EXPECT_GE(took, 750);
+    EXPECT_LT(took, 5000);
+    EXPECT_EQ(port->payloads.size(), 3u);
+}
+
 TEST_F(DumpPlayback, StopEndsEvenAnEndlessGapAtOnce)
 {
     const std::string path = DumpBuilder(true, {2, 2})
