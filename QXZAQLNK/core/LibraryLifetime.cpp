@@ -4,10 +4,12 @@
 
 #include "common/Registry.h"
 #include "core/EventDelivery.h"
+#include "core/EventSink.h"
 #include "core/LinkState.h"
 #include "core/Playback.h"
 #include "core/SystemEventLog.h"
 #include "core/Trace.h"
+#include "platform/Clock.h"
 
 namespace {
 
@@ -40,7 +42,12 @@ void ReadTraceSettings()
 
 void LibraryAttach()
 {
+    // Everything a reader thread reaches is built here, inside the attach:
+    // objects built during it are destroyed after the detach, which stops the
+    // threads an application left running.
     LinkState& link = Link();
+    LibraryEventSink();
+    platform::SystemClock();
     StopPorts(TakeAllBoards());
     DestroyEventQueue();
     ReadTraceSettings();

@@ -83,4 +83,34 @@ TEST_F(TraceLog, EachLoadKeepsThePreviousRunAsOrg)
     EXPECT_EQ(current.find("Trace Set to 5"), std::string::npos);
 }
 
+// An application that ends without QXZAQStopLink or a stop of its playback:
+// the unload stops the reader threads while everything they use still exists.
+TEST_F(TraceLog, UnloadStopsWhatTheApplicationLeftRunning)
+{
+    AddUnit();
+    StartUnits();
+    WriteRegistry({"COM1"}, 3);
+    std::string dump("\x02\x01\x02", 3);
+    for (int i = 0; i < 40; ++i) {
+        dump += std::string("\x01\x00\x00\x00\x00\x00\x01\x48\x01\x10\xF0", 11);
+    }
+    const std::string dumpPath = dir.File("left.dmp");
+    WriteWholeFile(dumpPath, dump);
+    const std::string probe = std::string(ZAQ_BINARY_DIR) + "/tests/programs/library_load_probe";
+    const platform::Program::Environment environment = {{"QXZAQ_REGISTRY", dir.File("qxzaq16.reg")},
+                                                        {"QXZAQ_COMDIR", dir.File("com")}};
+    for (int run = 0; run < 3; ++run) {
+        const auto result = platform::RunProgram({probe, "start", "play=" + dumpPath}, environment, 20000);
+        EXPECT_EQ(result.first, 0) << "run " << run << ": " << result.second;
+        const std::string text = TraceText();
+        EXPECT_NE(text.find("Started card on"), std::string::npos) << text;
+        // The live reader and the playback port both ended inside the unload.
+        size_t ends = 0;
+        for (size_t at = text.find("Exiting Thread"); at != std::string::npos; at = text.find("Exiting Thread", at + 1)) {
+            ++ends;
+        }
+        EXPECT_GE(ends, 2u) << text;
+    }
+}
+
 }  // namespace
