@@ -21,6 +21,7 @@ constexpr const char* kDevicePrefix = "\\\\.\\";
 void StopProbe(PortRef& probe)
 {
     probe->StopThread(kProbeThreadEndWaitMs);
+    probe->Close();
     probe.reset();
 }
 

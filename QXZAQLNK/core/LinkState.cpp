@@ -80,6 +80,9 @@ void StopPorts(std::vector<PortRef> ports)
     }
     for (const PortRef& port : ports) {
         port->StopThread(kThreadEndWaitMs);
+        // The device goes now, not with the last reference: a thread still
+        // inside an entry keeps the object, and the unit can be opened anew.
+        port->Close();
     }
     ports.clear();
 }

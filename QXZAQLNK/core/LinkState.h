@@ -51,6 +51,6 @@ void SetBoardPort(uint32_t board, PortRef port, uint32_t pbxType);
 // The PBX type the unit of a started board reported (ports or not).
 uint32_t BoardType(uint32_t board);
 
-// Stops the reader threads of `ports` (all stop requests first, then the waits)
-// and lets go of them.
+// Stops the reader threads of `ports` (all stop requests first, then the waits),
+// closes their devices and lets go of them.
 void StopPorts(std::vector<PortRef> ports);

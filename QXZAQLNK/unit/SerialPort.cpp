@@ -39,11 +39,12 @@ uint32_t CSerialPort::Open(const char* settings)
 {
     openStep = 0;
     uint32_t error = 0;
-    handle = platform::OpenSerialDevice(portName, error);
-    if (!handle) {
+    std::unique_ptr<platform::SerialDevice> device = platform::OpenSerialDevice(portName, error);
+    if (!device) {
         return isOpen;
     }
-    if (ShowError(handle == nullptr, "OpenComm") != 0) {
+    ReplaceDevice(std::move(device));
+    if (ShowError(0, "OpenComm") != 0) {
         return isOpen;
     }
     openStep = 1;
@@ -74,15 +75,25 @@ uint32_t CSerialPort::Open(const char* settings)
 
 uint32_t CSerialPort::Close()
 {
-    // A device opened half way is released too.
-    const bool hadHandle = handle != nullptr;
-    {
-        std::lock_guard<std::mutex> guard(readMutex);
-        handle.reset();
+    // The write in progress ends within its time-out; one that does not
+    // leaves the device to the destructor rather than pulling it away.
+    if (!LockPort()) {
+        Trace(TRACE_WARNING, "CSerialPort", "Close %s: a write still runs; the device is kept\n", portName);
+        return 0;
     }
-    const uint32_t wasOpen = isOpen;
-    isOpen = 0;
+    const uint32_t wasOpen = isOpen.exchange(0);
+    // A device opened half way is released too.
+    const bool hadHandle = ReplaceDevice(nullptr) != nullptr;
+    UnlockPort();
     return wasOpen != 0 && hadHandle ? 1 : 0;
+}
+
+std::unique_ptr<platform::SerialDevice> CSerialPort::ReplaceDevice(std::unique_ptr<platform::SerialDevice> device)
+{
+    std::lock_guard<std::mutex> reading(readMutex);
+    std::lock_guard<std::mutex> guard(handleMutex);
+    std::swap(handle, device);
+    return device;
 }
 
 bool CSerialPort::LockPort()
@@ -101,6 +112,11 @@ uint32_t CSerialPort::OutString(const void* buffer, uint32_t size, uint32_t coun
         return 0;
     }
     if (!LockPort()) {
+        return 0;
+    }
+    // Close takes the port lock: the device cannot go during the write.
+    if (!handle) {
+        UnlockPort();
         return 0;
     }
     const platform::IoResult result = handle->Write(buffer, static_cast<size_t>(size) * count);
@@ -144,13 +160,19 @@ uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count
 
 uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
 {
-    const bool cleared = handle != nullptr && handle->ClearError();
+    bool cleared = false;
+    {
+        std::lock_guard<std::mutex> guard(handleMutex);
+        cleared = handle != nullptr && handle->ClearError();
+        if (cleared) {
+            handle->Purge(true, false);
+        }
+    }
     if (failed == 0 && !cleared) {
         errorReported = 0;
         return 0;
     }
     if (cleared) {
-        handle->Purge(true, false);
         return 0;
     }
     if (errorReported != 0) {
@@ -165,6 +187,7 @@ uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
 void CSerialPort::PurgeInput()
 {
     // Not under the read lock: the device lets a read in progress drop what it holds.
+    std::lock_guard<std::mutex> guard(handleMutex);
     if (isOpen != 0 && handle) {
         handle->Purge(true, false);
     }
@@ -172,7 +195,7 @@ void CSerialPort::PurgeInput()
 
 void CSerialPort::InterruptRead()
 {
-    // The device is only replaced while no read runs, so no lock is needed to reach it here.
+    std::lock_guard<std::mutex> guard(handleMutex);
     if (handle) {
         handle->Interrupt();
     }
@@ -180,8 +203,8 @@ void CSerialPort::InterruptRead()
 
 void CSerialPort::AttachDevice(std::unique_ptr<platform::SerialDevice> device)
 {
-    std::lock_guard<std::mutex> guard(readMutex);
-    handle = std::move(device);
-    isOpen = handle ? 1 : 0;
-    openStep = isOpen ? 4 : 0;
+    const bool present = device != nullptr;
+    ReplaceDevice(std::move(device));
+    isOpen = present ? 1 : 0;
+    openStep = present ? 4 : 0;
 }

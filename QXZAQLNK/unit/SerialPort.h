@@ -1,6 +1,8 @@
 // CSerialPort: the COM port through which one monitoring unit is attached.
 // Opened once by the constructor with fixed line settings and time-outs; bytes
 // move with bounded calls; communication failures become one trace line.
+// Close lets the device go while other threads may still hold the object:
+// it waits for the write and the read in progress, later calls fail at once.
 #pragma once
 
 #include <atomic>
@@ -23,6 +25,7 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     virtual uint32_t Open(const char* settings);
+    // Releases the device (another port may open it at once); 1 when it was open.
     virtual uint32_t Close();
     // Writes size x count bytes; returns the number written, 0 on failure.
     virtual uint32_t OutString(const void* buffer, uint32_t size, uint32_t count);
@@ -38,7 +41,7 @@ public:
     // Wakes a read in progress (the reader is being stopped).
     void InterruptRead();
 
-    bool IsOpen() const { return isOpen != 0; }
+    bool IsOpen() const { return isOpen.load() != 0; }
     // True when the last read failed (the device is gone), as opposed to an idle line.
     bool LastReadFailed() const { return lastReadFailed; }
 
@@ -47,16 +50,22 @@ public:
 
 protected:
     bool LockPort();
+    // Puts `device` in place of the present one (under the read and handle
+    // locks) and returns the one it replaced.
+    std::unique_ptr<platform::SerialDevice> ReplaceDevice(std::unique_ptr<platform::SerialDevice> device);
     void UnlockPort();
 
     platform::Lock portLock{1};       // serialises writers
     std::mutex readMutex;             // serialises readers (only the reader thread reads)
+    // Guards `handle` for the short calls that may run beside a read (purge,
+    // interrupt, error query). Replacing it takes portLock, readMutex, then this.
+    std::mutex handleMutex;
     platform::LineSettings dcb;
     std::unique_ptr<platform::SerialDevice> handle;
     char portName[kPortNameSize] = {};
     char errorText[128] = {};
     std::atomic<uint32_t> errorReported{0};
     uint32_t openStep = 0;
-    uint32_t isOpen = 0;
+    std::atomic<uint32_t> isOpen{0};
     std::atomic<bool> lastReadFailed{false};
 };

@@ -393,7 +393,8 @@ uint32_t ZAQ16PORT::WaitForAnswer(const std::function<bool()>& answered, uint32_
     const uint32_t start = platform::TickCount();
     for (;;) {
         const uint32_t elapsed = platform::TickCount() - start;
-        if (answered() || elapsed >= totalMs || deviceLost) {
+        // A closed port (its link stopped) gets no answer any more.
+        if (answered() || elapsed >= totalMs || deviceLost || !IsOpen()) {
             return elapsed;
         }
         answerEvent.Wait(std::min(pollMs, totalMs - elapsed));

@@ -277,6 +277,38 @@ TEST_F(LinkStartup, ExportsRacingStopAndStartNeverTouchAFreedPort)
     EXPECT_EQ(QXZAQGetPBXType(1), ZAQ16_PBX_LUCENT_DEFINITY2D);
 }
 
+// Another thread sits in a query the unit never answers while the unit is
+// restarted, or the link stopped and started: the device is let go when its
+// port stops, so the new port opens it; the old port's entries fail at once.
+TEST_F(LinkStartup, RestartAndStopStartReopenTheUnitWhileAnotherThreadIsInsideAnEntry)
+{
+    zaqsim::UnitConfig config;
+    config.silentCommands = {"SET BUS"};
+    AddUnit(config);
+    StartUnits();
+    WriteRegistry({"COM1"});
+    Load();
+    ASSERT_EQ(QXZAQStartLink(nullptr), 1u);
+    std::atomic<bool> done{false};
+    std::atomic<int> queries{0};
+    std::thread asker([&] {
+        while (!done) {
+            QXZAQGetBusType(0);
+            ++queries;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(QXZAQRestart(0), ZAQ16_RET_SUCCESS) << "round " << round;
+        EXPECT_EQ(QXZAQStopLink(), ZAQ16_RET_SUCCESS);
+        EXPECT_EQ(QXZAQStartLink(nullptr), 1u) << "round " << round;
+    }
+    done = true;
+    asker.join();
+    EXPECT_GT(queries.load(), 0);
+    EXPECT_EQ(QXZAQGetPBXType(0), ZAQ16_PBX_LUCENT_DEFINITY2D);
+}
+
 TEST_F(LinkStartup, ChannelZeroBelongsToNoBoard)
 {
     ASSERT_EQ(StartLinkWith(1), 1u);
