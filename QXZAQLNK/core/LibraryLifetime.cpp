@@ -1,5 +1,6 @@
 #include "core/LibraryLifetime.h"
 
+#include <filesystem>
 #include <string>
 
 #include "common/Registry.h"
@@ -33,7 +34,13 @@ void ReadTraceSettings()
     }
     std::string directory;
     registry.getStringValue(key, CRegistry::kTracePathValue, &directory);
-    TraceWriter::RotateLog(directory.empty() ? "/" : directory, "qxzaqlnk");
+    // Without a trace directory the log and its rotation use the current
+    // directory at load (the root directory is not writable here).
+    if (directory.empty()) {
+        std::error_code failed;
+        directory = std::filesystem::current_path(failed).string();
+    }
+    TraceWriter::RotateLog(directory, "qxzaqlnk");
     trace.SetPath(directory + "/qxzaqlnk.log");
     registry.closeKey(key);
 }

@@ -85,8 +85,13 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStartLink(QXZAQEventCallback callb
             if (!named) {
                 continue;
             }
+            // An empty name makes a device path that opens nothing.
+            if (portName.empty()) {
+                Trace(TRACE_INFO, "QXZAQStartLink()", "Trying to start card on %s Error", device.c_str());
+                continue;
+            }
             // The device path travels in a 20-byte field: a longer name would be cut into another name.
-            if (portName.empty() || device.size() >= CSerialPort::kPortNameSize) {
+            if (device.size() >= CSerialPort::kPortNameSize) {
                 Trace(TRACE_ERROR, "QXZAQStartLink()", "Port name of %s not usable: %s", valueName,
                       portName.c_str());
                 continue;

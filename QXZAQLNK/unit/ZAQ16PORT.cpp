@@ -463,8 +463,9 @@ uint32_t ZAQ16PORT::SetPBXLevel(int32_t level)
     char command[sizeof kWord] = {};
     std::memcpy(command, kWord, sizeof kWord - 1);
     command[sizeof kWord - 1] = static_cast<char>(level);
-    char traceText[32];
-    std::snprintf(traceText, sizeof traceText, "PBXLEVELSET(%d)", level);
+    // The trace shows the command as text: "PBXLEVELSETA" for level 65.
+    char traceText[sizeof command + 1] = {};
+    std::memcpy(traceText, command, sizeof command);
     return SetOptionBytes(command, sizeof command, traceText);
 }
 

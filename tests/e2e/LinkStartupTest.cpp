@@ -231,7 +231,7 @@ TEST_F(LinkStartup, PortThatDoesNotExistOrIsBusyIsSkippedWithATraceLine)
     AddUnit();
     AddUnit();
     StartUnits();
-    WriteRegistry({"COM9", "COM1", "COM2", "A_NAME_TOO_LONG_FOR_A_DEVICE"});
+    WriteRegistry({"COM9", "COM1", "COM2", "A_NAME_TOO_LONG_FOR_A_DEVICE", ""});
     Load();
     // Another program has COM1 open.
     CSerialPort other(("\\\\.\\" + std::string("COM1")).c_str());
@@ -242,6 +242,7 @@ TEST_F(LinkStartup, PortThatDoesNotExistOrIsBusyIsSkippedWithATraceLine)
     EXPECT_NE(trace.find("Trying to start card on \\\\.\\COM1 Error"), std::string::npos);
     EXPECT_NE(trace.find("Started card on \\\\.\\COM2"), std::string::npos);
     EXPECT_NE(trace.find("Port name of CARD4 not usable"), std::string::npos);
+    EXPECT_NE(trace.find("INFO   -QXZAQStartLink() Trying to start card on \\\\.\\ Error"), std::string::npos) << trace;
 }
 
 TEST_F(LinkStartup, VanishingUnitIsTracedAndStopStaysPrompt)

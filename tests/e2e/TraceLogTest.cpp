@@ -1,6 +1,7 @@
 // The trace log as the library writes it: the exact line, the level filter,
 // the start-up lines that always appear, and the rotation at each load.
 #include <cctype>
+#include <filesystem>
 
 #include "LinkFixture.h"
 #include "platform/Program.h"
@@ -81,6 +82,27 @@ TEST_F(TraceLog, EachLoadKeepsThePreviousRunAsOrg)
     EXPECT_EQ(previous.find("Trace Set to 2"), std::string::npos);
     EXPECT_NE(current.find("Trace Set to 2"), std::string::npos) << current;
     EXPECT_EQ(current.find("Trace Set to 5"), std::string::npos);
+}
+
+TEST_F(TraceLog, WithoutATracePathTheLogAndItsRotationUseTheCurrentDirectory)
+{
+    WriteWholeFile(dir.File("qxzaq16.reg"),
+                   "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Tessaline\\QXZAQ16]\r\n"
+                   "\"TraceLevel\"=dword:00000003\r\n");
+    const std::filesystem::path work = dir.path() / "work";
+    std::filesystem::create_directories(work);
+    WriteWholeFile((work / "qxzaqlnk.log").string(), "the previous run");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(work);
+    Load();
+    QXZAQSetTraceLevel(3);
+    std::filesystem::current_path(before);
+    // Still the same file after the application changed directory.
+    QXZAQSetTraceLevel(4);
+    EXPECT_EQ(ReadWholeFile((work / "qxzaqlnk.org").string()), "the previous run");
+    const std::string text = ReadWholeFile((work / "qxzaqlnk.log").string());
+    EXPECT_NE(text.find("Trace Set to 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("Trace Set to 4"), std::string::npos) << text;
 }
 
 // An application that ends without QXZAQStopLink or a stop of its playback:

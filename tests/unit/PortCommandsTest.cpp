@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "support/MemorySerialDevice.h"
+#include "support/TraceCapture.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
@@ -91,6 +92,14 @@ TEST_F(PortCommands, PbxLevelTravelsAsOneRawByteOfAnyValue)
     }
     EXPECT_EQ(port->SetPBXLevel(256), ZAQ16_RET_INVALID_PARAM);
     EXPECT_EQ(port->SetPBXLevel(-1), ZAQ16_RET_INVALID_PARAM);
+}
+
+TEST_F(PortCommands, PbxLevelIsTracedAsTheCommandText)
+{
+    TraceCapture trace;
+    Answer([](const std::string&) { return "OK\r\n"; });
+    EXPECT_EQ(port->SetPBXLevel(65), ZAQ16_RET_SUCCESS);
+    EXPECT_TRUE(trace.Contains("TRACE  -SetOption       PBXLEVELSETA RETURNED")) << trace.Text();
 }
 
 TEST_F(PortCommands, QueryReturnsTheAnsweredValueOrMinusOneAfterItsWait)

@@ -33,8 +33,10 @@ bool LocalTime(int64_t unixSeconds, BrokenDownTime& out);
 int64_t MakeLocalTime(const BrokenDownTime& time);
 
 // The 24-character date text of the C library's ctime() for now, without its newline,
-// for example "Thu Dec 10 00:48:56 2026".
+// for example "Thu Dec 10 00:48:56 2026": English names whatever the locale.
 std::string LocalTimeText();
+// The same text for `time`.
+std::string CtimeText(const BrokenDownTime& time);
 
 // A source of the millisecond tick; tests hand a fake one to the protocol engines.
 class Clock {
