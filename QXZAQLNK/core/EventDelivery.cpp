@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/EventSink.h"
+#include "core/Guarded.h"
 #include "common/EventText.h"
 #include "core/LinkState.h"
 #include "core/LinkedList.h"
@@ -68,7 +69,8 @@ uint32_t SendEvent(const ZAQ16_EVENT* event)
             Trace(TRACE_INFO, "SendEvent", "%s\n", EventText(local).c_str());
         }
         insideCallback = true;
-        const uint32_t result = callback(&local);
+        // A callback that throws loses its event, not the callback lock.
+        const uint32_t result = GuardedEntry("SendEvent", [&] { return callback(&local); });
         insideCallback = false;
         delivery.callbackLock.release();
         return result;

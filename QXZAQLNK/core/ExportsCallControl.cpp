@@ -3,6 +3,7 @@
 // its arguments, makes sure the board runs the ISDN monitor and copies from
 // that board's front end (under the ISDN lock, so a record never shows a
 // call halfway through a message).
+#include "core/Entries.h"
 #include "core/LinkState.h"
 #include "core/Trace.h"
 #include "isdn/BRI.h"
@@ -43,7 +44,7 @@ bool ChannelOfTheBoards(uint32_t channel)
 
 }  // namespace
 
-#define QXZAQ_EXPORT extern "C" QXZAQ_API uint32_t QXZAQ_CALL
+#define QXZAQ_EXPORT uint32_t entry::
 
 QXZAQ_EXPORT QXZAQ_CC_GetStatusByCh(uint32_t channel, void* record, uint32_t* size)
 {

@@ -2,6 +2,7 @@
 // board's port and has it send one command or query to the unit.
 #include <cstring>
 
+#include "core/Entries.h"
 #include "core/LinkState.h"
 #include "core/Trace.h"
 #include "unit/ZAQ16PORT.h"
@@ -43,7 +44,7 @@ uint32_t GetEntry(const char* function, UnitOption option, uint32_t board)
 
 }  // namespace
 
-#define QXZAQ_EXPORT extern "C" QXZAQ_API uint32_t QXZAQ_CALL
+#define QXZAQ_EXPORT uint32_t entry::
 
 QXZAQ_EXPORT QXZAQSetBusType(uint32_t board, int32_t type) { return SetEntry(kBus, board, type); }
 QXZAQ_EXPORT QXZAQGetBusType(uint32_t board) { return GetEntry("QXZAQGetBusType", UnitOption::Bus, board); }

@@ -2,12 +2,13 @@
 // units' D-channel forwarding and the display read-back.
 #include <cstdint>
 
+#include "core/Entries.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
 #include "core/Trace.h"
 #include "unit/ZAQ16PORT.h"
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetEvent(uint32_t* reserved, uint32_t* timeStamp, uint32_t* eventCode,
+uint32_t entry::QXZAQGetEvent(uint32_t* reserved, uint32_t* timeStamp, uint32_t* eventCode,
                                                        uint32_t* param, uint32_t* board, uint32_t* channel)
 {
     if (reserved == nullptr || timeStamp == nullptr || eventCode == nullptr || param == nullptr || board == nullptr ||
@@ -44,17 +45,17 @@ uint32_t SwitchEventUpdates(uint8_t on)
 
 }  // namespace
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQEnableEventUpdates(void)
+uint32_t entry::QXZAQEnableEventUpdates(void)
 {
     return SwitchEventUpdates(1);
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQDisableEventUpdates(void)
+uint32_t entry::QXZAQDisableEventUpdates(void)
 {
     return SwitchEventUpdates(0);
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQEnableDChEvents(uint32_t board)
+uint32_t entry::QXZAQEnableDChEvents(uint32_t board)
 {
     Trace(TRACE_TRACE, "QXZAQEnableDChEvents", "Board %d", static_cast<int>(board));
     PortRef port = BoardPort(board);
@@ -71,7 +72,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQEnableDChEvents(uint32_t board)
     return result;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQDisableDChEvents(uint32_t board)
+uint32_t entry::QXZAQDisableDChEvents(uint32_t board)
 {
     Trace(TRACE_TRACE, "QXZAQDisableDChEvents", "Board %d", static_cast<int>(board));
     PortRef port = BoardPort(board);
@@ -83,7 +84,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQDisableDChEvents(uint32_t board)
     return result;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetMessage(uint32_t channel, char* buffer, uint32_t size)
+uint32_t entry::QXZAQGetMessage(uint32_t channel, char* buffer, uint32_t size)
 {
     Trace(TRACE_TRACE, "QXZAQGetMessage", "channel = %d", static_cast<int>(channel));
     PortRef port = ChannelPort(channel);

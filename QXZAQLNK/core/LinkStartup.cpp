@@ -4,9 +4,11 @@
 #include <cstring>
 #include <future>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/Registry.h"
+#include "core/Entries.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
 #include "core/PortFactory.h"
@@ -53,7 +55,7 @@ int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
     return pbxType;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStartLink(QXZAQEventCallback callback)
+uint32_t entry::QXZAQStartLink(QXZAQEventCallback callback)
 {
     LinkState& link = Link();
     if (link.linkStarted) {
@@ -117,7 +119,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStartLink(QXZAQEventCallback callb
     return link.boardCount;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStopLink(void)
+uint32_t entry::QXZAQStopLink(void)
 {
     LinkState& link = Link();
     std::vector<PortRef> ports = TakeAllBoards();
@@ -125,7 +127,12 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStopLink(void)
     // one command wait, not one per unit.
     std::vector<std::future<uint32_t>> answers;
     for (const PortRef& port : ports) {
-        answers.push_back(std::async(std::launch::async, [port] { return port->SetOption("DISRAW"); }));
+        try {
+            answers.push_back(std::async(std::launch::async, [port] { return port->SetOption("DISRAW"); }));
+        } catch (const std::system_error&) {
+            // No thread to spare: this unit is asked in turn, and the ports still stop.
+            port->SetOption("DISRAW");
+        }
     }
     for (auto& answer : answers) {
         answer.wait();
@@ -136,7 +143,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQStopLink(void)
     return ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQRestart(uint32_t board)
+uint32_t entry::QXZAQRestart(uint32_t board)
 {
     PortRef port = BoardPort(board);
     if (!port) {
@@ -150,7 +157,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQRestart(uint32_t board)
     return SetupPort(device.c_str(), start_channel, board) < 1 ? ZAQ16_RET_RESTART_FAILED : ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetLinkInfo(ZAQ16_LINK_INFO* info)
+uint32_t entry::QXZAQGetLinkInfo(ZAQ16_LINK_INFO* info)
 {
     Trace(TRACE_TRACE, "QXZAQGetLinkInfo", "Info pointer : %d", static_cast<int>(reinterpret_cast<intptr_t>(info)));
     if (info == nullptr) {
@@ -165,7 +172,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetLinkInfo(ZAQ16_LINK_INFO* info)
     return ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetBoardInfo(uint32_t board, ZAQ16_BOARD_INFO* info)
+uint32_t entry::QXZAQGetBoardInfo(uint32_t board, ZAQ16_BOARD_INFO* info)
 {
     Trace(TRACE_TRACE, "QXZAQGetBoardInfo", "Board : %d Info pointer %d", static_cast<int>(board),
           static_cast<int>(reinterpret_cast<intptr_t>(info)));
@@ -198,7 +205,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetBoardInfo(uint32_t board, ZAQ16
     return ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXType(uint32_t board)
+uint32_t entry::QXZAQGetPBXType(uint32_t board)
 {
     Trace(TRACE_TRACE, "QXZAQGetPBXType", "Board : %d ", static_cast<int>(board));
     PortRef port = BoardPort(board);
@@ -208,7 +215,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQGetPBXType(uint32_t board)
     return static_cast<uint32_t>(port->GetPBXType());
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQSetTraceLevel(int32_t level)
+uint32_t entry::QXZAQSetTraceLevel(int32_t level)
 {
     TraceWriter& trace = LibraryTrace();
     const int32_t previous = trace.Level();

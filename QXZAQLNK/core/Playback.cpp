@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Entries.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
 #include "core/PortFactory.h"
@@ -196,7 +197,7 @@ uint32_t AbandonPlayback(const char* file, uint32_t result)
 
 }  // namespace
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, int32_t timeMode)
+uint32_t entry::PlayDChannelEvents(const char* file, int32_t timeMode)
 {
     LinkState& link = Link();
     if (file == nullptr) {
@@ -253,12 +254,12 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL PlayDChannelEvents(const char* file, in
     return ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEvents(const char* file)
+uint32_t entry::QXZAQPlayDChannelEvents(const char* file)
 {
     return PlayDChannelEvents(file, -1);
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQPlayDChannelEventsTime(const char* file, int32_t timeMode)
+uint32_t entry::QXZAQPlayDChannelEventsTime(const char* file, int32_t timeMode)
 {
     return PlayDChannelEvents(file, timeMode);
 }

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "core/Entries.h"
 #include "core/LinkState.h"
 #include "core/Trace.h"
 #include "unit/DumpRecording.h"
 #include "unit/ZAQ16PORT.h"
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQRecordDChannelEvents(const char* file)
+uint32_t entry::QXZAQRecordDChannelEvents(const char* file)
 {
     Trace(TRACE_TRACE, "QXZAQRecordDChannelEvents", "Filename %s", file != nullptr ? file : "(null)");
     LinkState& link = Link();
@@ -51,7 +52,7 @@ extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQRecordDChannelEvents(const char* f
     return ZAQ16_RET_SUCCESS;
 }
 
-extern "C" QXZAQ_API uint32_t QXZAQ_CALL QXZAQUploadFirmware(uint32_t board, const char* file)
+uint32_t entry::QXZAQUploadFirmware(uint32_t board, const char* file)
 {
     Trace(TRACE_TRACE, "QXZAQUploadFirmware", "Board = %d : %s", static_cast<int>(board),
           file != nullptr ? file : "(null)");

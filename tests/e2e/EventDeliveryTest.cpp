@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -22,12 +23,16 @@ struct Delivered {
     std::atomic<uint32_t> readBackResult{0};
     std::atomic<int64_t> readBackMs{-1};
     bool readBack = false;
+    std::atomic<uint32_t> throwOnChannel{0};
 };
 
 Delivered* delivered = nullptr;
 
 uint32_t QXZAQ_CALL Collect(ZAQ16_EVENT* event)
 {
+    if (event->channel != 0 && event->channel == delivered->throwOnChannel) {
+        throw std::runtime_error("the application's callback failed");
+    }
     if (event->board == delivered->slowBoard.exchange(0xFFFFFFFF)) {
         std::this_thread::sleep_for(3500ms);
     }
@@ -156,6 +161,26 @@ TEST_F(EventDelivery, SlowCallbackMakesAnotherBoardsEventTimeOutWithoutDeadlock)
     sim->SendNotice(1, 3, false);
     ASSERT_TRUE(WaitForDelivered(2));
     EXPECT_EQ(QXZAQStopLink(), ZAQ16_RET_SUCCESS);
+}
+
+// An exception out of the application's callback stops at the library's edge:
+// a FATAL line, the event is lost, the reader and the delivery go on.
+TEST_F(EventDelivery, ThrowingCallbackLosesOnlyItsEvent)
+{
+    ASSERT_EQ(StartLinkWith(2, Collect, 3), 2u);
+    sink.throwOnChannel = 2;
+    sim->SendNotice(0, 2, true);
+    std::this_thread::sleep_for(200ms);
+    sim->SendNotice(0, 3, true);
+    sim->SendNotice(1, 4, true);
+    ASSERT_TRUE(WaitForDelivered(2, 2000));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(DeliveredCount(), 2u);
+    const std::string trace = TraceText();
+    EXPECT_NE(trace.find("FATAL  -SendEvent       Exception stopped at the library's edge: the application's callback failed"),
+              std::string::npos)
+        << trace;
+    EXPECT_EQ(trace.find("Timed Out"), std::string::npos);
 }
 
 TEST_F(EventDelivery, CallbackMayReadBackItsOwnPortAtOnce)
