@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "IsdnTestSupport.h"
 
@@ -73,7 +77,114 @@ public:
     int consistentReads = 0;
 };
 
+// The application's view: every call event of every board, in the order it arrived.
+class ApplicationLog {
+public:
+    struct Entry {
+        uint32_t code;
+        uint32_t channel;
+        uint32_t callRef;
+    };
+    void Add(const ZAQ16_EVENT& event)
+    {
+        const auto* record = static_cast<const ZAQ16_CALL_STATUS*>(event.callRecord);
+        std::lock_guard<std::mutex> lock(mutex_);
+        entries_.push_back({event.eventCode, event.channel, record->callRef});
+    }
+    std::vector<Entry> Entries()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return entries_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+// A board's event delivery into the application's log. It can stall on its
+// first release, as a reader thread may be held up between making an event
+// and handing it to the application.
+class BoardSink : public EventSink {
+public:
+    explicit BoardSink(ApplicationLog& log) : log_(log) {}
+    uint32_t Post(const ZAQ16_EVENT& event) override
+    {
+        if (stallOnRelease && event.eventCode == QXEVT_CALL_RELEASED) {
+            stallOnRelease = false;
+            std::unique_lock<std::mutex> lock(mutex_);
+            stalled_ = true;
+            changed_.notify_all();
+            changed_.wait_for(lock, std::chrono::milliseconds(300), [this] { return resumed_; });
+        }
+        log_.Add(event);
+        return 0;
+    }
+    bool WaitUntilStalled()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return stalled_; });
+    }
+    void Resume()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        resumed_ = true;
+        changed_.notify_all();
+    }
+
+    std::atomic<bool> stallOnRelease{false};
+
+private:
+    ApplicationLog& log_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stalled_ = false;
+    bool resumed_ = false;
+};
+
 }  // namespace
+
+// A call of board 0 waits for its data link (T309); the timer table is the
+// process's, so board 1's reader thread runs the expiry. Meanwhile board 0's
+// reader sees the next call on the same channel connect. The application
+// must learn of the release first.
+TEST(IsdnConcurrency, AnExpiryOnAnotherBoardsThreadKeepsItsPlaceOnTheChannel)
+{
+    ApplicationLog log;
+    BoardSink boardZero(log);
+    BoardSink boardOne(log);
+    ISDNPT first(boardZero);
+    ISDNPT second(boardOne, 16);
+    ASSERT_EQ(first.Start(1, 32, 16), 0u);
+    ASSERT_EQ(second.Start(1, 32, 16), 0u);
+    Line line(first, 0, 64);
+    ASSERT_EQ(line.Co(Q931(1, kSetup, ChannelB(1))), 0u);
+    ASSERT_EQ(line.Cpe(Q931(0x81, kConnect)), 0u);
+    // The terminal's link goes down (DISC, UA): the Active call starts T309.
+    ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
+    ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
+
+    boardOne.stallOnRelease = true;
+    std::thread readerOne([&] {
+        for (int tick = 0; tick < 900; ++tick) {
+            second.Tick();
+        }
+    });
+    ASSERT_TRUE(boardOne.WaitUntilStalled());
+    // Board 0's reader, after the expiry: the next call on B1.
+    EXPECT_EQ(line.Co(Q931(2, kSetup, ChannelB(1))), 0u);
+    EXPECT_EQ(line.Cpe(Q931(0x82, kConnect)), 0u);
+    boardOne.Resume();
+    readerOne.join();
+
+    std::vector<std::pair<uint32_t, uint32_t>> channelOne;
+    for (const ApplicationLog::Entry& entry : log.Entries()) {
+        EXPECT_EQ(entry.channel, 1u);
+        channelOne.emplace_back(entry.code, entry.callRef);
+    }
+    EXPECT_EQ(channelOne, (std::vector<std::pair<uint32_t, uint32_t>>{
+                              {QXEVT_CALL_CONNECTED, 1}, {QXEVT_CALL_RELEASED, 1}, {QXEVT_CALL_CONNECTED, 2}}));
+}
 
 TEST(IsdnConcurrency, TwoReaderThreadsAndAnApplicationThread)
 {
