@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -184,6 +185,99 @@ TEST(IsdnConcurrency, AnExpiryOnAnotherBoardsThreadKeepsItsPlaceOnTheChannel)
     }
     EXPECT_EQ(channelOne, (std::vector<std::pair<uint32_t, uint32_t>>{
                               {QXEVT_CALL_CONNECTED, 1}, {QXEVT_CALL_RELEASED, 1}, {QXEVT_CALL_CONNECTED, 2}}));
+}
+
+namespace {
+
+constexpr uint32_t kLinesUnderLoad = 4;
+constexpr int kCallsUnderLoad = 160;
+
+// A receiver that is sometimes slow to take an event, as a busy application is.
+class SlowApplicationSink : public EventSink {
+public:
+    explicit SlowApplicationSink(ApplicationLog& log) : log_(log) {}
+    uint32_t Post(const ZAQ16_EVENT& event) override
+    {
+        if (++count_ % 3 == 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        log_.Add(event);
+        return 0;
+    }
+
+private:
+    ApplicationLog& log_;
+    std::atomic<int> count_{0};
+};
+
+// One board's reader: calls on B1 of its lines, each cleared by a RELEASE
+// the CPE repeats until T308 ends it. The next call on a line starts once
+// the previous one is gone. Both readers tick the shared timer table, so a
+// call's T308 runs out on either thread.
+void FeedCallsEndedByT308(ISDNPT& frontEnd, uint32_t firstLine)
+{
+    std::vector<Line> lines;
+    for (uint32_t i = 0; i < kLinesUnderLoad; ++i) {
+        lines.emplace_back(frontEnd, firstLine + i, 64);
+    }
+    for (int call = 0; call < kCallsUnderLoad; ++call) {
+        const uint32_t index = static_cast<uint32_t>(call) % kLinesUnderLoad;
+        Line& line = lines[index];
+        const uint32_t channel = 2 * (firstLine + index) + 1;
+        for (int wait = 0;; ++wait) {
+            ZAQ16_CALL_STATUS status{};
+            const uint32_t result = frontEnd.GetStatusByCh(channel, &status);
+            if (result != 0 || status.callState == 0) {
+                break;
+            }
+            ASSERT_LT(wait, 100000) << "the previous call on channel " << channel << " never ended";
+            frontEnd.Tick();
+        }
+        const uint8_t ref = static_cast<uint8_t>(call % 100 + 1);
+        const uint8_t answer = static_cast<uint8_t>(ref | 0x80);
+        ASSERT_EQ(line.Co(Q931(ref, kSetup, ChannelB(1))), 0u);
+        ASSERT_EQ(line.Cpe(Q931(answer, kConnect)), 0u);
+        ASSERT_EQ(line.Co(Q931(ref, kDisconnect, Cause(16))), 0u);
+        ASSERT_EQ(line.Cpe(Q931(answer, kRelease)), 0u);
+        ASSERT_EQ(line.Cpe(Q931(answer, kRelease)), 0u);
+        frontEnd.Tick();
+    }
+}
+
+}  // namespace
+
+// Two boards under load: on every channel the application sees each call
+// connect and then end, and the next call connect only after that.
+TEST(IsdnConcurrency, UnderLoadEveryChannelsEventsKeepTheirOrder)
+{
+    ApplicationLog log;
+    SlowApplicationSink boardZero(log);
+    SlowApplicationSink boardOne(log);
+    ISDNPT first(boardZero);
+    ISDNPT second(boardOne, 16);
+    ASSERT_EQ(first.Start(1, 32, 60), 0u);
+    ASSERT_EQ(second.Start(1, 32, 60), 0u);
+    std::thread readerZero([&] { FeedCallsEndedByT308(first, 0); });
+    std::thread readerOne([&] { FeedCallsEndedByT308(second, 8); });
+    readerZero.join();
+    readerOne.join();
+    for (int tick = 0; tick < 40; ++tick) {
+        first.Tick();
+    }
+
+    std::map<uint32_t, std::vector<ApplicationLog::Entry>> byChannel;
+    for (const ApplicationLog::Entry& entry : log.Entries()) {
+        byChannel[entry.channel].push_back(entry);
+    }
+    ASSERT_EQ(byChannel.size(), 2 * kLinesUnderLoad);
+    for (const auto& [channel, entries] : byChannel) {
+        ASSERT_EQ(entries.size(), 2u * kCallsUnderLoad / kLinesUnderLoad) << "channel " << channel;
+        for (size_t i = 0; i < entries.size(); i += 2) {
+            ASSERT_EQ(entries[i].code, QXEVT_CALL_CONNECTED) << "channel " << channel << ", event " << i;
+            ASSERT_EQ(entries[i + 1].code, QXEVT_CALL_RELEASED) << "channel " << channel << ", event " << i + 1;
+            ASSERT_EQ(entries[i + 1].callRef, entries[i].callRef) << "channel " << channel << ", event " << i + 1;
+        }
+    }
 }
 
 TEST(IsdnConcurrency, TwoReaderThreadsAndAnApplicationThread)
