@@ -100,14 +100,15 @@ constexpr TimerRule kTimerRules[kCallTimerCount] = {
 // anything else (the terminal, a timer, the data link).
 enum class Mover { Network, Other };
 
-// Releases, without an event, the line's other terminal endpoint's copy of an
-// incoming call: a SETUP broadcast by the CO reaches both data-link entities
-// of a line, and only the terminal that answers carries the call on. The
-// other copy is released when the call is answered (wherever that copy got
-// to: the CO clears the other terminals) or when the network clears the call
-// while the other copy is still in Call Present (nothing more comes for it).
-// A terminal that refuses the call ends only its own copy: the other one may
-// still ring and answer.
+// Follows the line's other terminal endpoint's copy of an incoming call: a
+// SETUP broadcast by the CO reaches both data-link entities of a line, and
+// only the terminal that answers carries the call on. The other copy is
+// released, without an event, when the call is answered (wherever that copy
+// got to: the CO clears the other terminals) or when the network clears the
+// call while the other copy is still in Call Present (nothing more comes for
+// it). A terminal that refuses the call ends only its own copy: the other one
+// may still ring and answer, and gets the network's T303 to do so (a copy
+// whose terminal never answers ends then).
 class SiblingWatch {
 public:
     SiblingWatch(ISDNPTCall& call, Mover mover)
@@ -115,28 +116,7 @@ public:
           direction_(call.direction), mover_(mover)
     {
     }
-    ~SiblingWatch()
-    {
-        if (call_.mode == 0 || direction_ != kDirectionIncoming) {
-            return;
-        }
-        const bool answered = state_ != kActive && call_.callState == kActive;
-        const bool ended = state_ != kNull && call_.callState == kNull;
-        // The network's own clearing message, or the end of a clearing it
-        // began (DISCONNECT from the CO: states 12 and 13); a clearing that
-        // the terminal began (state 11) is its refusal.
-        const bool networkCleared =
-            ended && (In(state_, States({kDisconnectIndication, kReleaseRequest})) ||
-                      (mover_ == Mover::Network && state_ != kDisconnectRequest));
-        if (!answered && !networkCleared) {
-            return;
-        }
-        ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
-        const uint32_t releasable = answered ? kIncomingBeforeAnswer : States({kCallPresent});
-        if (sibling != nullptr && sibling->direction == kDirectionIncoming && In(sibling->callState, releasable)) {
-            EndSilently(*sibling);
-        }
-    }
+    ~SiblingWatch();
     SiblingWatch(const SiblingWatch&) = delete;
     SiblingWatch& operator=(const SiblingWatch&) = delete;
 
@@ -179,6 +159,37 @@ void StartTimer(ISDNPTCall& call, CallTimer timer)
 void StopTimer(ISDNPTCall& call, CallTimer timer)
 {
     IsdnTimers().CancelAndClear(call.timers[timer]);
+}
+
+SiblingWatch::~SiblingWatch()
+{
+    if (call_.mode == 0 || direction_ != kDirectionIncoming) {
+        return;
+    }
+    const bool answered = state_ != kActive && call_.callState == kActive;
+    const bool ended = state_ != kNull && call_.callState == kNull;
+    if (!answered && !ended) {
+        return;
+    }
+    ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
+    if (sibling == nullptr || sibling->direction != kDirectionIncoming) {
+        return;
+    }
+    // The network's own clearing message, or the end of a clearing it began
+    // (DISCONNECT from the CO: states 12 and 13); a clearing that the
+    // terminal began (state 11) is its refusal.
+    const bool networkCleared =
+        ended && (In(state_, States({kDisconnectIndication, kReleaseRequest})) ||
+                  (mover_ == Mover::Network && state_ != kDisconnectRequest));
+    if (answered && In(sibling->callState, kIncomingBeforeAnswer)) {
+        EndSilently(*sibling);
+    } else if (sibling->callState == kCallPresent) {
+        if (networkCleared) {
+            EndSilently(*sibling);
+        } else if (ended && sibling->timers[kCoT303] < 0) {
+            StartTimer(*sibling, kCoT303);
+        }
+    }
 }
 
 // ------------------------------------------------------------ common steps

@@ -14,8 +14,8 @@ namespace {
 
 // A session's events wait this long for the sessions before them to finish
 // posting: as long as the event delivery waits for the application's
-// callback. A turn that takes longer is skipped, so nothing hangs on a stuck
-// callback; only the order of that one turn is lost.
+// callback. A turn that takes longer is passed over, so nothing hangs on a
+// stuck callback; only the order against that turn is lost.
 constexpr auto kTurnWait = std::chrono::milliseconds(3000);
 
 using EventBatch = std::deque<QueuedCallEvent>;
@@ -25,8 +25,8 @@ struct SessionState {
     EventSink* sink = nullptr;
     EventBatch queued;
     // Sessions with events take numbered turns to post them, in the order
-    // they made them: turn `serving` posts now; turns that went ahead after
-    // a time-out are kept until the turns before them are done.
+    // they made them: turn `serving` posts now; turns that ended while an
+    // earlier one still posted are kept until the turns before them are done.
     uint64_t nextTurn = 0;
     uint64_t serving = 0;
     std::set<uint64_t> doneAhead;
@@ -41,9 +41,9 @@ SessionState& State()
     return *state;
 }
 
-// The batch this thread is posting, if it is: a session that an event's
-// receiver runs (a status copy, which makes no events) adds to it instead of
-// waiting for a turn behind its own thread.
+// The batch this thread is posting, if it is: the events of a session that
+// an event's receiver runs on this thread (frames fed from inside a callback)
+// join that batch instead of waiting for a turn behind the thread's own.
 thread_local EventBatch* postingBatch = nullptr;
 
 // Ends a turn when its posting ends, however it ends.
@@ -62,7 +62,7 @@ public:
             while (state_.doneAhead.erase(state_.serving) != 0) {
                 ++state_.serving;
             }
-        } else {
+        } else if (number_ > state_.serving) {
             state_.doneAhead.insert(number_);
         }
         state_.turnDone.notify_all();
@@ -101,7 +101,11 @@ IsdnSession::~IsdnSession()
         return;
     }
     const uint64_t number = state.nextTurn++;
-    state.turnDone.wait_for(lock_, kTurnWait, [&] { return state.serving == number; });
+    if (!state.turnDone.wait_for(lock_, kTurnWait, [&] { return state.serving >= number; })) {
+        // The turns still posting are passed over: the ones after this wait for it alone.
+        state.serving = number;
+        state.doneAhead.erase(state.doneAhead.begin(), state.doneAhead.lower_bound(number));
+    }
     lock_.unlock();
     Turn turn(state, number, batch);
     // Events added while posting (see postingBatch) go out after the rest.

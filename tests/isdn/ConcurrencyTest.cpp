@@ -103,20 +103,21 @@ private:
     std::vector<Entry> entries_;
 };
 
-// A board's event delivery into the application's log. It can stall on its
-// first release, as a reader thread may be held up between making an event
-// and handing it to the application.
+// A board's event delivery into the application's log. It can stall on the
+// first event of one kind, until resumed or for at most `stallFor`, as a
+// reader thread may be held up between making an event and handing it to the
+// application, or an application's callback may take its time.
 class BoardSink : public EventSink {
 public:
     explicit BoardSink(ApplicationLog& log) : log_(log) {}
     uint32_t Post(const ZAQ16_EVENT& event) override
     {
-        if (stallOnRelease && event.eventCode == QXEVT_CALL_RELEASED) {
-            stallOnRelease = false;
+        if (stallOn != 0 && event.eventCode == stallOn) {
+            stallOn = 0;
             std::unique_lock<std::mutex> lock(mutex_);
             stalled_ = true;
             changed_.notify_all();
-            changed_.wait_for(lock, std::chrono::milliseconds(300), [this] { return resumed_; });
+            changed_.wait_for(lock, stallFor, [this] { return resumed_; });
         }
         log_.Add(event);
         return 0;
@@ -133,7 +134,8 @@ public:
         changed_.notify_all();
     }
 
-    std::atomic<bool> stallOnRelease{false};
+    std::atomic<uint32_t> stallOn{0};
+    std::chrono::milliseconds stallFor{300};
 
 private:
     ApplicationLog& log_;
@@ -165,7 +167,7 @@ TEST(IsdnConcurrency, AnExpiryOnAnotherBoardsThreadKeepsItsPlaceOnTheChannel)
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
 
-    boardOne.stallOnRelease = true;
+    boardOne.stallOn = QXEVT_CALL_RELEASED;
     std::thread readerOne([&] {
         for (int tick = 0; tick < 900; ++tick) {
             second.Tick();
@@ -185,6 +187,40 @@ TEST(IsdnConcurrency, AnExpiryOnAnotherBoardsThreadKeepsItsPlaceOnTheChannel)
     }
     EXPECT_EQ(channelOne, (std::vector<std::pair<uint32_t, uint32_t>>{
                               {QXEVT_CALL_CONNECTED, 1}, {QXEVT_CALL_RELEASED, 1}, {QXEVT_CALL_CONNECTED, 2}}));
+}
+
+// The events of a board wait for an earlier board's callback only for a
+// while: a callback that does not return stops no other board.
+TEST(IsdnConcurrency, AStuckCallbackHoldsUpAnotherBoardOnlyForAWhile)
+{
+    ApplicationLog log;
+    BoardSink boardZero(log);
+    BoardSink boardOne(log);
+    ISDNPT first(boardZero);
+    ISDNPT second(boardOne, 16);
+    ASSERT_EQ(first.Start(1, 32, 16), 0u);
+    ASSERT_EQ(second.Start(1, 32, 16), 0u);
+    boardOne.stallOn = QXEVT_CALL_CONNECTED;
+    boardOne.stallFor = std::chrono::seconds(60);
+    std::thread readerOne([&] {
+        Line line(second, 8, 64);
+        EXPECT_EQ(line.Co(Q931(9, kSetup, ChannelB(1))), 0u);
+        EXPECT_EQ(line.Cpe(Q931(0x89, kConnect)), 0u);
+    });
+    ASSERT_TRUE(boardOne.WaitUntilStalled());
+    Line line(first, 0, 64);
+    for (uint8_t ref = 1; ref <= 3; ++ref) {
+        EXPECT_EQ(line.Co(Q931(ref, kSetup, ChannelB(1))), 0u);
+        EXPECT_EQ(line.Cpe(Q931(static_cast<uint8_t>(ref | 0x80), kConnect)), 0u);
+    }
+    std::vector<uint32_t> channels;
+    for (const ApplicationLog::Entry& entry : log.Entries()) {
+        channels.push_back(entry.channel);
+    }
+    EXPECT_EQ(channels, (std::vector<uint32_t>{1, 1, 1})) << "board 0's calls while board 1's callback still runs";
+    boardOne.Resume();
+    readerOne.join();
+    EXPECT_EQ(log.Entries().size(), 4u);
 }
 
 namespace {

@@ -158,7 +158,24 @@ TEST_F(FaultsTest, ATerminalRefusingABroadcastSetupLeavesTheOtherTerminalsCopy)
         EXPECT_EQ(Status(7).callState, 10u) << refusal.name;
         ASSERT_EQ(second.Co(Q931(7, kRelease, Cause(16))), 0u);
         events.Take();
+        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << refusal.name;
     }
+}
+
+// After a refusal the other copy has the network's T303 (4 s) to be answered:
+// a terminal that stays silent (or that the monitor never saw) leaves no call behind.
+TEST_F(FaultsTest, ACopyNobodyAnswersAfterARefusalEndsWithT303)
+{
+    Line first(frontEnd, 0, 64);
+    first.CpeFrame(Frame(0, 1, 64, {0x01, 0x00}));
+    ASSERT_EQ(first.CoBroadcast(Q931(7, kSetup, ChannelB(2))), 0u);
+    ASSERT_EQ(first.Cpe(Q931(0x87, kReleaseComplete, Cause(88))), 0u);
+    EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_REJECTED});
+    Ticks(39);
+    EXPECT_EQ(Status(7).callState, 6u) << "the copy of the entity without a terminal yet";
+    Ticks(1);
+    EXPECT_EQ(Status(7).callState, 99u);
+    EXPECT_EQ(events.Count(), 0u);
 }
 
 TEST_F(FaultsTest, ABroadcastSetupNobodyAnsweredGoesWhenTheNetworkClearsTheCall)
