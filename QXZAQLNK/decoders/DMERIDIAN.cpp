@@ -162,10 +162,14 @@ DecodedEvent DMERIDIAN::ClearDisplay()
     const uint8_t channel = currentChannel;
     bool changed = false;
     const uint32_t param = display_.Clear(channel, changed);
-    // The clear's own event carries the display: nothing else waits to be posted.
+    // The clear's own event carries the display: nothing else waits to be
+    // posted. A clear that left the display as it was posts nothing at all.
     timers_.Cancel(channel);
     Pending(channel) = kNothingPending;
-    return DisplayChange(channel, param, StateOf(changed));
+    if (!changed) {
+        return {};
+    }
+    return DisplayChange(param);
 }
 
 void DMERIDIAN::TakeData(const uint8_t* bytes, uint32_t length)
@@ -214,7 +218,7 @@ DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
         Pending(channel) = kTextShown;
     } else {
         // The closing mark: the sequence is complete, post it now.
-        event = DisplayChange(channel, display_.Finish(channel), EventState::Changed);
+        event = DisplayChange(display_.Finish(channel));
         Pending(channel) = kNothingPending;
         timers_.Cancel(channel);
         textOpen_[channel] = false;
@@ -317,15 +321,16 @@ DMERIDIAN::Decoded DMERIDIAN::DecodeFromSet(const uint8_t* data, uint32_t length
 
 // ---------------------------------------------------------------- posting the display
 
-DecodedEvent DMERIDIAN::DisplayChange(uint8_t channel, uint32_t param, EventState state)
+// The display-mode word keeps the set's display mode (clock, clear, timer):
+// posting text does not change it, so a mode already held is not posted again.
+DecodedEvent DMERIDIAN::DisplayChange(uint32_t param)
 {
-    status_.Record(channel, &ZAQ16_PHONE_STATUS::displayState, QXEVT_MESSAGE_CHANGE);
-    return {QXEVT_MESSAGE_CHANGE, param, state};
+    return {QXEVT_MESSAGE_CHANGE, param, EventState::Changed};
 }
 
 void DMERIDIAN::PostDisplayChange(uint8_t channel, uint32_t param)
 {
-    output_.PostByRule(channel, DisplayChange(channel, param, EventState::Changed));
+    output_.PostByRule(channel, DisplayChange(param));
 }
 
 void DMERIDIAN::PostForwardNumber(uint8_t channel)

@@ -74,8 +74,8 @@ private:
     DecodedEvent TakeDisplayMode(uint8_t mode);
     DecodedEvent TakeFeature(uint8_t feature);
 
-    // A display change to post: the display state word follows it.
-    DecodedEvent DisplayChange(uint8_t channel, uint32_t param, EventState state);
+    // A display change to post (the display-mode word is left as it is).
+    static DecodedEvent DisplayChange(uint32_t param);
     void PostDisplayChange(uint8_t channel, uint32_t param);
     void PostForwardNumber(uint8_t channel);
 

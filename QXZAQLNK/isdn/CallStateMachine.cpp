@@ -96,35 +96,27 @@ constexpr TimerRule kTimerRules[kCallTimerCount] = {
     /* kCoRetrieve */ {40, true, kAuxRetrieveIndication, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
 };
 
-// Releases, without an event, the line's other terminal endpoint's copy of an
-// incoming call: a SETUP broadcast by the CO reaches both data-link entities
-// of a line, and only the terminal that answers carries the call on. The
-// other copy is released when the call is answered (wherever that copy got
-// to: the CO clears the other terminals) or when it ends while the other copy
-// is still in Call Present (nothing more comes for it).
+// Who sent what moved a call: the network (a message from the CO), or
+// anything else (the terminal, a timer, the data link).
+enum class Mover { Network, Other };
+
+// Follows the line's other terminal endpoint's copy of an incoming call: a
+// SETUP broadcast by the CO reaches both data-link entities of a line, and
+// only the terminal that answers carries the call on. The other copy is
+// released, without an event, when the call is answered (wherever that copy
+// got to: the CO clears the other terminals) or when the network clears the
+// call while the other copy is still in Call Present (nothing more comes for
+// it). A terminal that refuses the call ends only its own copy: the other one
+// may still ring and answer, and gets the network's T303 to do so (a copy
+// whose terminal never answers ends then).
 class SiblingWatch {
 public:
-    explicit SiblingWatch(ISDNPTCall& call)
+    SiblingWatch(ISDNPTCall& call, Mover mover)
         : call_(call), state_(call.callState), line_(call.line), callRef_(call.callRef),
-          direction_(call.direction)
+          direction_(call.direction), mover_(mover)
     {
     }
-    ~SiblingWatch()
-    {
-        if (call_.mode == 0 || direction_ != kDirectionIncoming) {
-            return;
-        }
-        const bool answered = state_ != kActive && call_.callState == kActive;
-        const bool ended = state_ != kNull && call_.callState == kNull;
-        if (!answered && !ended) {
-            return;
-        }
-        ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
-        const uint32_t releasable = answered ? kIncomingBeforeAnswer : States({kCallPresent});
-        if (sibling != nullptr && sibling->direction == kDirectionIncoming && In(sibling->callState, releasable)) {
-            EndSilently(*sibling);
-        }
-    }
+    ~SiblingWatch();
     SiblingWatch(const SiblingWatch&) = delete;
     SiblingWatch& operator=(const SiblingWatch&) = delete;
 
@@ -134,6 +126,7 @@ private:
     uint32_t line_;
     uint32_t callRef_;
     uint32_t direction_;
+    Mover mover_;
 };
 
 template <CallTimer Timer>
@@ -146,7 +139,7 @@ uint32_t TimerExpired(void* argument)
     call.timers[Timer] = -1;
     const TimerRule& rule = kTimerRules[Timer];
     if ((rule.onAuxState ? call.auxState : call.callState) == rule.state) {
-        SiblingWatch watch(call);
+        SiblingWatch watch(call, Mover::Other);
         rule.expire(call);
     }
     return kOk;
@@ -166,6 +159,37 @@ void StartTimer(ISDNPTCall& call, CallTimer timer)
 void StopTimer(ISDNPTCall& call, CallTimer timer)
 {
     IsdnTimers().CancelAndClear(call.timers[timer]);
+}
+
+SiblingWatch::~SiblingWatch()
+{
+    if (call_.mode == 0 || direction_ != kDirectionIncoming) {
+        return;
+    }
+    const bool answered = state_ != kActive && call_.callState == kActive;
+    const bool ended = state_ != kNull && call_.callState == kNull;
+    if (!answered && !ended) {
+        return;
+    }
+    ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
+    if (sibling == nullptr || sibling->direction != kDirectionIncoming) {
+        return;
+    }
+    // The network's own clearing message, or the end of a clearing it began
+    // (DISCONNECT from the CO: states 12 and 13); a clearing that the
+    // terminal began (state 11) is its refusal.
+    const bool networkCleared =
+        ended && (In(state_, States({kDisconnectIndication, kReleaseRequest})) ||
+                  (mover_ == Mover::Network && state_ != kDisconnectRequest));
+    if (answered && In(sibling->callState, kIncomingBeforeAnswer)) {
+        EndSilently(*sibling);
+    } else if (sibling->callState == kCallPresent) {
+        if (networkCleared) {
+            EndSilently(*sibling);
+        } else if (ended && sibling->timers[kCoT303] < 0) {
+            StartTimer(*sibling, kCoT303);
+        }
+    }
 }
 
 // ------------------------------------------------------------ common steps
@@ -725,14 +749,16 @@ uint32_t Retrieve(ISDNPTCall& call, const L3Message& message)
     return kOk;
 }
 
+// A bad channel ends the handler before anything changes: the call stays
+// held, waiting for the answer (or its retrieve timer).
 uint32_t RetrieveAcknowledge(ISDNPTCall& call, const L3Message& message)
 {
-    StopTimer(call, PeerRetrieveTimer(message));
-    call.auxState = kAuxIdle;
     const uint32_t result = ChannelStep(call, message);
     if (result != kOk) {
         return result;
     }
+    StopTimer(call, PeerRetrieveTimer(message));
+    call.auxState = kAuxIdle;
     if (call.callState == kActive) {
         CallRetrivedInd(call);
     } else {
@@ -873,7 +899,7 @@ uint32_t RunCallEvent(ISDNPTCall& call, uint32_t event, const L3Message& message
         call.setupTime1 = message.time1;
         call.setupTime2 = message.time2;
     }
-    SiblingWatch watch(call);
+    SiblingWatch watch(call, message.side == Side::CO ? Mover::Network : Mover::Other);
     for (const HandlerEntry& entry : kHandlers) {
         if (entry.event == event && In(call.callState, entry.states) && In(call.auxState, entry.auxStates)) {
             return entry.handler(call, message);
@@ -895,7 +921,7 @@ void CallLinkReleased(ISDNPTCall& call)
         StartTimer(call, kT309);
         return;
     }
-    SiblingWatch watch(call);
+    SiblingWatch watch(call, Mover::Other);
     call.cause = 41;  // temporary failure
     if (call.connected) {
         CallReleasedInd(call);

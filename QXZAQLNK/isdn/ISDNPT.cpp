@@ -105,16 +105,17 @@ uint32_t ISDNPT::DeliverToLine(uint32_t lineIndex, Side side, const uint8_t* dat
     if (mode == 0) {
         return Deliver(*dataLinks[lineIndex], side, data, length, time1, time2);
     }
-    // The address is read before the link's own checks: they need its bytes.
+    // The SAPI picks the data link, so it is checked first (the first byte is
+    // always there); the TEI is read only from a frame of a possible length.
+    const uint8_t sapi = data[0] >> 2;
+    if (sapi != isdn::kSapiCallControl && sapi != isdn::kSapiTeiManagement) {
+        return isdn::kBadAddress;
+    }
     if (length > isdn::kMaxFrameLength) {
         return isdn::kFrameTooLong;
     }
     if (length < isdn::kMinFrameLength) {
         return isdn::kFrameTooShort;
-    }
-    const uint8_t sapi = data[0] >> 2;
-    if (sapi != isdn::kSapiCallControl && sapi != isdn::kSapiTeiManagement) {
-        return isdn::kBadAddress;
     }
     const uint8_t tei = data[1] >> 1;
     ISDNPTDL& first = *dataLinks[2 * lineIndex];

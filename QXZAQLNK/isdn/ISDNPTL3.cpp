@@ -21,7 +21,6 @@ constexpr uint8_t kService = 0x0F;
 constexpr uint8_t kServiceAcknowledge = 0x07;
 
 constexpr uint32_t kActive = 10;
-constexpr uint32_t kSuspendRequest = 14;
 
 // Smallest message: link header, discriminator, reference length, the
 // reference, the message type and the two check bytes.
@@ -254,20 +253,18 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
     if (callRef == 0) {
         return messageType == kRestart ? Restart(event, l3) : isdn::kOk;
     }
+    // A message whose call has no entity (none idle for a new call, or a call
+    // that began before the monitor saw it) is dropped.
     ISDNPTCall* call = nullptr;
     const bool newCall = (messageType == kSetup) || (side == Side::CPE && messageType == kResume);
     if (newCall) {
         ++(side == Side::CO ? incomingCalls : outgoingCalls);
-        const uint32_t allocated = AllocateCallEntity(callRef, call);
-        if (allocated != isdn::kOk) {
-            return allocated;
+        if (AllocateCallEntity(callRef, call) != isdn::kOk) {
+            return isdn::kOk;
         }
     } else if (messageType == kSegment) {
-        if (GetCallEntity(callRef, call) != isdn::kOk) {
-            const uint32_t allocated = AllocateCallEntity(callRef, call);
-            if (allocated != isdn::kOk) {
-                return allocated;
-            }
+        if (GetCallEntity(callRef, call) != isdn::kOk && AllocateCallEntity(callRef, call) != isdn::kOk) {
+            return isdn::kOk;
         }
         isdn::SegmentState& segments = side == Side::CO ? coSegment : cpeSegment;
         bool complete = false;
@@ -275,16 +272,13 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
         if (added != isdn::kOk || !complete) {
             return added;
         }
-        // The whole message runs as if it had come in one piece, and counts
-        // like one.
+        // The whole message runs as if it had come in one piece; the
+        // statistics count only messages that came whole.
         const uint8_t wholeType = static_cast<uint8_t>(segments.messageType);
-        if (wholeType == kSetup || (side == Side::CPE && wholeType == kResume)) {
-            ++(side == Side::CO ? incomingCalls : outgoingCalls);
-        }
         const L3Message whole{segments.buffer, segments.length, side, line, time1, time2};
-        return RunCounted(*call, isdn::MessageEvent(wholeType, side), whole);
+        return isdn::RunCallEvent(*call, isdn::MessageEvent(wholeType, side), whole);
     } else if (GetCallEntity(callRef, call) != isdn::kOk) {
-        return isdn::kOk;  // a call that began before the monitor saw it
+        return isdn::kOk;
     }
     return RunCounted(*call, event, l3);
 }
@@ -293,8 +287,7 @@ uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message&
 {
     const uint32_t before = call.callState;
     const uint32_t result = isdn::RunCallEvent(call, event, message);
-    // A suspend that is refused or times out returns to Active without a new connection.
-    if (call.callState != before && call.callState == kActive && before != kSuspendRequest) {
+    if (call.callState != before && call.callState == kActive) {
         ++(call.direction == isdn::kDirectionIncoming ? incomingConnected : outgoingConnected);
     }
     return result;

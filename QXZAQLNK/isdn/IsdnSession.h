@@ -2,8 +2,11 @@
 // are shared by every front end of the process, and application threads copy
 // call status while reader threads process frames: every frame, tick, start,
 // stop and status copy runs inside an IsdnSession. Call events made inside a
-// session are queued and posted, in order, after the lock is released, so an
-// application callback may call the status functions again.
+// session are queued and posted after the lock is released, so an
+// application callback may call the status functions again. Sessions post
+// their events in turn, in the order they made them: an event of one reader
+// thread never overtakes an earlier one of another (a timer of the shared
+// table may expire on any port's thread).
 #pragma once
 
 #include <cstddef>
@@ -26,8 +29,10 @@ private:
     std::unique_lock<std::mutex> lock_;
 };
 
-// A call event with a copy of its record; callRecord is set when it is posted.
+// A call event with a copy of its record and where it goes; callRecord is set
+// when it is posted.
 struct QueuedCallEvent {
+    EventSink* sink = nullptr;
     ZAQ16_EVENT event{};
     union {
         ZAQ16_CALL_STATUS status;

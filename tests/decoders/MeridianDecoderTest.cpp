@@ -219,15 +219,31 @@ TEST_F(Meridian, AutoAnswerCancelledAfterAutoAnswerIsAChangeThenARepeat)
     EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_AUTO_ANSWER), Event(QXEVT_AUTO_ANSWER_CANCELED)}));
 }
 
-TEST_F(Meridian, ClockAgainAfterDisplayTextIsAChange)
+// Posting a display leaves the display-mode word alone: the mode the set
+// already shows is not posted again.
+TEST_F(Meridian, ClockAgainAfterDisplayTextIsARepeat)
+{
+    driver.EventUpdates(false);
+    Pbx({0x40, 0x14, 0});
+    Pbx({0x40, 0x11, 'A'});
+    driver.Advance(600);
+    Pbx({0x40, 0x14, 0});
+    EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_DISPLAY_CLOCK), Event(QXEVT_MESSAGE_CHANGE, 52)}));
+    EXPECT_EQ(driver.Status(kChannel).displayState, QXEVT_DISPLAY_CLOCK);
+    driver.EventUpdates(true);
+    Pbx({0x40, 0x14, 0});
+    EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_DISPLAY_CLOCK)});
+}
+
+TEST_F(Meridian, OtherDisplayModeAfterDisplayTextIsAChange)
 {
     driver.EventUpdates(false);
     Pbx({0x40, 0x14, 0});
     Positioned(false, 0, "Hello");
     driver.Advance(500);
-    Pbx({0x40, 0x14, 0});
+    Pbx({0x40, 0x14, 1});
     EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_DISPLAY_CLOCK), Event(QXEVT_MESSAGE_CHANGE, 52),
-                                                  Event(QXEVT_DISPLAY_CLOCK)}));
+                                                  Event(QXEVT_DISPLAY_CLEAR)}));
 }
 
 // ---------------------------------------------------------------- display and timer
@@ -242,7 +258,7 @@ TEST_F(Meridian, DialledDigitsArePostedAfterTheQuietTime)
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
     EXPECT_EQ(Record().offset, 51u);
     EXPECT_EQ(Record().pending, 0u);
-    EXPECT_EQ(driver.Status(kChannel).displayState, QXEVT_MESSAGE_CHANGE);
+    EXPECT_EQ(driver.Status(kChannel).displayState, 0u) << "a posted display is not a display mode";
 }
 
 TEST_F(Meridian, PackedDigitNibblesAboveTenAreCharacters)
@@ -304,20 +320,29 @@ TEST_F(Meridian, TextSequencePostsAtItsClosingMark)
     EXPECT_EQ(driver.Take(), std::vector<Posted>{});
 }
 
-TEST_F(Meridian, ClearDisplayPostsOnceWhenItChangedTheDisplay)
+// A clear that leaves the display as it was posts nothing, whatever the
+// event-update switch says.
+TEST_F(Meridian, ClearDisplayPostsOnlyWhenItChangedTheDisplay)
 {
-    Positioned(true, 2, "2001");
-    driver.Advance(500);
-    driver.Take();
-    Pbx({0x40, 0x05});
-    EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
-    EXPECT_EQ(Text(50), std::string(24, ' ') + "\n" + std::string(25, ' '));
-    driver.EventUpdates(false);
-    Pbx({0x40, 0x05});
-    EXPECT_EQ(driver.Take(), std::vector<Posted>{});
+    for (const bool updates : {true, false}) {
+        driver.EventUpdates(updates);
+        Positioned(true, 2, "2001");
+        driver.Advance(500);
+        driver.Take();
+        Pbx({0x40, 0x05});
+        EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)}) << "updates " << updates;
+        EXPECT_EQ(Text(50), std::string(24, ' ') + "\n" + std::string(25, ' '));
+        Pbx({0x40, 0x05});
+        EXPECT_EQ(driver.Take(), std::vector<Posted>{}) << "updates " << updates;
+    }
+}
+
+TEST_F(Meridian, ClearOnAFreshPortPostsNothing)
+{
     driver.EventUpdates(true);
-    Pbx({0x40, 0x05});
-    EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
+    EXPECT_EQ(Pbx({0x40, 0x05}), 1);
+    EXPECT_EQ(driver.Take(), std::vector<Posted>{});
+    EXPECT_EQ(driver.Status(kChannel).displayState, 0u);
 }
 
 TEST_F(Meridian, ClearDisplayDropsTheTextWaiting)

@@ -188,6 +188,34 @@ TEST_F(CallFlowTest, HoldAndRetrieve)
     EXPECT_EQ(events.Count(), 0u) << "no retrieve without a held call";
 }
 
+TEST_F(CallFlowTest, ARetrieveAcknowledgeWithABadChannelChangesNothing)
+{
+    const Bytes badChannel = Ie(0x18, {});
+    for (const bool coRetrieves : {true, false}) {
+        IncomingActive();
+        auto retriever = [&](uint8_t type, const Bytes& elements = {}) {
+            return coRetrieves ? Co(type, elements) : Cpe(type, elements);
+        };
+        auto peer = [&](uint8_t type, const Bytes& elements = {}) {
+            return coRetrieves ? Cpe(type, elements) : Co(type, elements);
+        };
+        ASSERT_EQ(retriever(kHold), 0u);
+        ASSERT_EQ(peer(kHoldAcknowledge), 0u);
+        ASSERT_EQ(retriever(kRetrieve), 0u);
+        ASSERT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_HELD});
+        EXPECT_NE(peer(kRetrieveAcknowledge, badChannel), 0u) << "CO retrieves " << coRetrieves;
+        EXPECT_EQ(events.Count(), 0u);
+        ASSERT_EQ(peer(kRetrieveAcknowledge, ChannelB(2)), 0u) << "the call still waits for the answer";
+        const std::vector<RecordedEvent> recorded = events.Take();
+        ASSERT_EQ(recorded.size(), 1u) << "CO retrieves " << coRetrieves;
+        EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RETRIEVED);
+        EXPECT_EQ(recorded[0].event.channel, 2u);
+        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+        ASSERT_EQ(Cpe(kReleaseComplete), 0u);
+        events.Take();
+    }
+}
+
 TEST_F(CallFlowTest, HoldBeforeAnswerIsReportedWhenTheCallConnects)
 {
     ASSERT_EQ(CallerCpe(kSetup), 0u);

@@ -125,16 +125,91 @@ TEST_F(FaultsTest, AnswersToBroadcastSetupsNeverExhaustThePool)
     }
 }
 
-TEST_F(FaultsTest, ABroadcastSetupNobodyAnsweredIsReleasedWithTheCall)
+// A fax and a phone on one bus: the fax refuses the call, the phone rings and answers.
+TEST_F(FaultsTest, ATerminalRefusingABroadcastSetupLeavesTheOtherTerminalsCopy)
 {
     Line first(frontEnd, 0, 64);
     Line second(frontEnd, 0, 65);
     first.CpeFrame(Frame(0, 1, 64, {0x01, 0x00}));
     second.CpeFrame(Frame(0, 1, 65, {0x01, 0x00}));
+    struct Refusal {
+        const char* name;
+        std::vector<Bytes> fromCpe;  // the refusing terminal's messages
+        std::vector<Bytes> fromCo;   // and the CO's answers to it
+    };
+    const Refusal refusals[] = {
+        {"release complete", {Q931(0x87, kReleaseComplete, Cause(88))}, {}},
+        {"disconnect", {Q931(0x87, kDisconnect, Cause(21))}, {Q931(7, kRelease)}},
+        {"disconnect, release complete", {Q931(0x87, kDisconnect, Cause(21))}, {Q931(7, kReleaseComplete)}},
+    };
+    for (const Refusal& refusal : refusals) {
+        ASSERT_EQ(first.CoBroadcast(Q931(7, kSetup, ChannelB(2))), 0u);
+        for (const Bytes& message : refusal.fromCpe) {
+            ASSERT_EQ(first.Cpe(message), 0u);
+        }
+        for (const Bytes& message : refusal.fromCo) {
+            ASSERT_EQ(first.Co(message), 0u);
+        }
+        ASSERT_EQ(second.Cpe(Q931(0x87, kAlerting)), 0u);
+        ASSERT_EQ(second.Cpe(Q931(0x87, kConnect)), 0u);
+        EXPECT_EQ(events.TakeCodes(),
+                  (std::vector<uint32_t>{QXEVT_CALL_REJECTED, QXEVT_CALL_ALERTING, QXEVT_CALL_CONNECTED}))
+            << refusal.name;
+        EXPECT_EQ(Status(7).callState, 10u) << refusal.name;
+        ASSERT_EQ(second.Co(Q931(7, kRelease, Cause(16))), 0u);
+        events.Take();
+        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << refusal.name;
+    }
+}
+
+// After a refusal the other copy has the network's T303 (4 s) to be answered:
+// a terminal that stays silent (or that the monitor never saw) leaves no call behind.
+TEST_F(FaultsTest, ACopyNobodyAnswersAfterARefusalEndsWithT303)
+{
+    Line first(frontEnd, 0, 64);
+    first.CpeFrame(Frame(0, 1, 64, {0x01, 0x00}));
     ASSERT_EQ(first.CoBroadcast(Q931(7, kSetup, ChannelB(2))), 0u);
-    ASSERT_EQ(first.Cpe(Q931(0x87, kReleaseComplete, Cause(17))), 0u);
+    ASSERT_EQ(first.Cpe(Q931(0x87, kReleaseComplete, Cause(88))), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_REJECTED});
-    EXPECT_EQ(Status(7).callState, 99u) << "the second terminal's copy went with it, without an event";
+    Ticks(39);
+    EXPECT_EQ(Status(7).callState, 6u) << "the copy of the entity without a terminal yet";
+    Ticks(1);
+    EXPECT_EQ(Status(7).callState, 99u);
+    EXPECT_EQ(events.Count(), 0u);
+}
+
+TEST_F(FaultsTest, ABroadcastSetupNobodyAnsweredGoesWhenTheNetworkClearsTheCall)
+{
+    Line first(frontEnd, 0, 64);
+    Line second(frontEnd, 0, 65);
+    first.CpeFrame(Frame(0, 1, 64, {0x01, 0x00}));
+    second.CpeFrame(Frame(0, 1, 65, {0x01, 0x00}));
+    struct Clearing {
+        const char* name;
+        std::vector<Bytes> fromCo;   // the CO's clearing messages to the first terminal
+        std::vector<Bytes> fromCpe;  // the first terminal's answers
+        std::vector<uint32_t> codes;
+    };
+    const Clearing clearings[] = {
+        {"release", {Q931(7, kRelease, Cause(16))}, {}, {QXEVT_CALL_ABANDONED}},
+        {"release complete", {Q931(7, kReleaseComplete, Cause(16))}, {}, {QXEVT_CALL_ABANDONED}},
+        {"disconnect", {Q931(7, kDisconnect, Cause(16)), Q931(7, kReleaseComplete)}, {Q931(0x87, kRelease)},
+         {QXEVT_CALL_ABANDONED}},
+    };
+    for (const Clearing& clearing : clearings) {
+        ASSERT_EQ(first.CoBroadcast(Q931(7, kSetup, ChannelB(2))), 0u);
+        ASSERT_EQ(first.Cpe(Q931(0x87, kAlerting)), 0u);
+        EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_ALERTING});
+        ASSERT_EQ(first.Co(clearing.fromCo[0]), 0u);
+        for (const Bytes& message : clearing.fromCpe) {
+            ASSERT_EQ(first.Cpe(message), 0u);
+        }
+        for (size_t i = 1; i < clearing.fromCo.size(); ++i) {
+            ASSERT_EQ(first.Co(clearing.fromCo[i]), 0u);
+        }
+        EXPECT_EQ(events.TakeCodes(), clearing.codes) << clearing.name;
+        EXPECT_EQ(Status(7).callState, 99u) << clearing.name << ": the second terminal's copy went, without an event";
+    }
 }
 
 TEST_F(FaultsTest, AnEventNeverNamesTheChannelOfAnEarlierCall)

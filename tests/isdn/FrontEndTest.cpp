@@ -86,6 +86,10 @@ TEST_F(FrontEndTest, RefusesBadFramesWithTheirCodes)
         {0, {0x00, 0x81, 0x01, 0x00}, 0xE0090007},
         {0, {0x02}, 0xE0090007},
         {0, Frame(16, 1, 64, {kRr, 0x00}), 0xE0090008},  // SAPI 16
+        // The SAPI is checked before the length.
+        {0, {0x40, 0x81, 0x01}, 0xE0090008},
+        {0, {0x40}, 0xE0090008},
+        {0, Bytes{0x40} + Bytes(266, 0x00), 0xE0090008},
         {1, Frame(0, 1, 64, {0x7F}), 0xE0090009},        // SABME from the CPE marked as a command of the CO
     };
     for (const Case& c : cases) {

@@ -68,14 +68,19 @@ TEST_F(Layer3Test, UserInformationChangesNoState)
     EXPECT_EQ(events.Count(), 0u);
 }
 
-TEST_F(Layer3Test, ASetupBeyondThePoolIsCountedAndRefused)
+TEST_F(Layer3Test, ASetupBeyondThePoolIsCountedAndDropped)
 {
     for (uint8_t ref = 1; ref <= 16; ++ref) {
         ASSERT_EQ(line0.Co(Q931(ref, kSetup)), 0u);
     }
-    EXPECT_EQ(line0.Co(Q931(17, kSetup)), 0xE0090013u);
+    EXPECT_EQ(line0.Co(Q931(17, kSetup)), 0u);
+    EXPECT_EQ(line0.Cpe(Q931(18, kResume)), 0u);
+    EXPECT_EQ(line0.Co(Q931(19, kSegment, Ie(0x00, {0x81, kSetup}))), 0u);
     EXPECT_EQ(Layer3(0).incomingCalls, 17u);
+    EXPECT_EQ(Layer3(0).outgoingCalls, 1u);
     EXPECT_EQ(Status(17).callState, 99u);
+    EXPECT_EQ(Status(18).callState, 99u);
+    EXPECT_EQ(Status(19).callState, 99u);
 }
 
 TEST_F(Layer3Test, StatisticsCountCallsAndConnections)
@@ -85,15 +90,19 @@ TEST_F(Layer3Test, StatisticsCountCallsAndConnections)
     line0.Cpe(Q931(2, kSetup));
     line0.Co(Q931(0x82, kConnect, ChannelB(2)));
     line0.Cpe(Q931(3, kSetup));
-    // A refused suspend returns to Active without counting a new connection.
+    // A refused suspend (state 14 back to 10) counts a connection; one that
+    // times out does not (no message brings the call back).
     line0.Cpe(Q931(2, kSuspend));
     line0.Co(Q931(0x82, kSuspendReject, Cause(29)));
+    EXPECT_EQ(Status(2).callState, 10u);
+    line0.Cpe(Q931(2, kSuspend));
+    Ticks(40);
     EXPECT_EQ(Status(2).callState, 10u);
     const ISDNPTL3& layer3 = Layer3(0);
     EXPECT_EQ(layer3.incomingCalls, 1u);
     EXPECT_EQ(layer3.incomingConnected, 1u);
     EXPECT_EQ(layer3.outgoingCalls, 2u);
-    EXPECT_EQ(layer3.outgoingConnected, 1u);
+    EXPECT_EQ(layer3.outgoingConnected, 2u);
     EXPECT_EQ(layer3.incomingStatus, 0u);
     EXPECT_EQ(layer3.outgoingStatus, 0u);
 }
@@ -144,7 +153,13 @@ TEST_F(Layer3Test, SegmentsAreReassembledIntoOneMessage)
     EXPECT_EQ(status.bChannel, 2u);
     EXPECT_STREQ(status.callingNumber.digits, "5551234");
     EXPECT_STREQ(status.calledNumber.digits, "200");
-    EXPECT_EQ(Layer3(0).incomingCalls, 1u) << "the whole SETUP counts once";
+    EXPECT_EQ(Layer3(0).incomingCalls, 0u) << "a SETUP rebuilt from segments is not counted";
+    // Nor is the connection of a CONNECT rebuilt from segments.
+    ASSERT_EQ(line0.Cpe(Q931(0x84, kSegment, Ie(0x00, {0x81, kConnect}) + ConnectedNumber("200"))), 0u);
+    ASSERT_EQ(line0.Cpe(Q931(0x84, kSegment, Ie(0x00, {0x00, kConnect}))), 0u);
+    EXPECT_EQ(Status(4).callState, 10u);
+    EXPECT_STREQ(Status(4).connectedNumber.digits, "200");
+    EXPECT_EQ(Layer3(0).incomingConnected, 0u);
 }
 
 TEST_F(Layer3Test, SegmentsOutOfOrderAreRefusedAndTheReassemblyKept)
