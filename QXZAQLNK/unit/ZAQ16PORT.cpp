@@ -121,11 +121,7 @@ void ZAQ16PORT::LiveStep()
     uint8_t byte = 0;
     const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
     if (got == 1) {
-        if (byte == kPacketStart) {
-            HandlePacket();
-        } else {
-            TakeTextByte(byte);
-        }
+        TakeByte(byte);
     } else if (LastReadFailed()) {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
@@ -134,6 +130,15 @@ void ZAQ16PORT::LiveStep()
             answerEvent.Set();
         }
         WaitForStopWithin(kFailedReadBackoffMs);
+    }
+}
+
+void ZAQ16PORT::TakeByte(uint8_t byte)
+{
+    if (byte == kPacketStart) {
+        HandlePacket();
+    } else {
+        TakeTextByte(byte);
     }
 }
 
@@ -349,6 +354,27 @@ uint32_t ZAQ16PORT::SendCmd(const char* text)
 
 uint32_t ZAQ16PORT::SendCmdBytes(const void* bytes, size_t length)
 {
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    if (uploadClaimed) {
+        Trace(TRACE_WARNING, "SendCmd", "Firmware transfer running, not sent: %.*s\n", static_cast<int>(length),
+              static_cast<const char*>(bytes));
+        return 0;
+    }
+    return WriteCommandLine(bytes, length);
+}
+
+uint32_t ZAQ16PORT::SendRaw(char character)
+{
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    if (uploadClaimed) {
+        Trace(TRACE_WARNING, "SendCmd", "Firmware transfer running, not sent: %c\n", character);
+        return 0;
+    }
+    return OutString(&character, 1, 1);
+}
+
+uint32_t ZAQ16PORT::WriteCommandLine(const void* bytes, size_t length)
+{
     char line[kCommandBufferSize];
     if (length + 1 >= sizeof line) {
         Trace(TRACE_ERROR, "SendCmd", "Command too long (%u bytes)\n", static_cast<unsigned>(length));
@@ -371,14 +397,18 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    if (deviceLost || downloadState != 0) {
-        return ZAQ16_RET_NOT_READY;
-    }
-    // Armed before sending, so that an answer parsed before the wait still counts.
-    commandEvent.Reset();
-    commandResult = ZAQ16_RET_PENDING;
-    if (SendCmdBytes(bytes, length) == 0) {
-        return ZAQ16_RET_NOT_READY;
+    {
+        // The event and result are the upload's while it runs: not touched then.
+        std::lock_guard<std::mutex> guard(commandWriteLock);
+        if (deviceLost || uploadClaimed) {
+            return ZAQ16_RET_NOT_READY;
+        }
+        // Armed before sending, so that an answer parsed before the wait still counts.
+        commandEvent.Reset();
+        commandResult = ZAQ16_RET_PENDING;
+        if (WriteCommandLine(bytes, length) == 0) {
+            return ZAQ16_RET_NOT_READY;
+        }
     }
     const bool restart = std::strstr(traceText, "RESTART") != nullptr;
     if (!commandEvent.Wait(restart ? kRestartWaitMs : kCommandWaitMs)) {
@@ -404,7 +434,9 @@ int32_t ZAQ16PORT::QueryValue(std::atomic<int32_t>& member, const char* text)
 {
     member = -1;
     answerEvent.Reset();
-    SendCmd(text);
+    if (SendCmd(text) == 0) {
+        return member;
+    }
     WaitForAnswer([&member] { return member != -1; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
     return member;
 }
@@ -420,7 +452,9 @@ char ZAQ16PORT::QueryText(char* member, const char* text)
         member[0] = '\0';
     }
     answerEvent.Reset();
-    SendCmd(text);
+    if (SendCmd(text) == 0) {
+        return first();
+    }
     WaitForAnswer([&first] { return first() != '\0'; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
     return first();
 }
@@ -518,7 +552,9 @@ int ZAQ16PORT::GetBoardInfo()
     answers.firmwareMinor = 0;
     answers.firmwareBuild = 0;
     answerEvent.Reset();
-    SendCmd("DISPLAY VERSIONS");
+    if (SendCmd("DISPLAY VERSIONS") == 0) {
+        return 0;
+    }
     WaitForAnswer([this] { return answers.firmwareMajor != 0; }, (kVersionChecks - 1) * kVersionCheckMs,
                   kVersionCheckMs);
     return answers.firmwareMajor != 0 ? 1 : 0;
@@ -551,6 +587,9 @@ uint32_t ZAQ16PORT::GetPhoneLevels(uint8_t* levels)
 
 uint32_t ZAQ16PORT::CheckErrors(uint8_t* out)
 {
+    if (TransferClaimed()) {
+        return ZAQ16_RET_NOT_READY;
+    }
     {
         std::lock_guard<std::mutex> guard(answers.textMutex);
         std::memset(answers.errorTables, 0, sizeof answers.errorTables);
@@ -573,16 +612,16 @@ uint32_t ZAQ16PORT::CheckErrors(uint8_t* out)
         Trace(TRACE_INFO, "HandleCommand", "Clearing Errors");
         answers.errorsDone = -1;
         answers.errorsReceived = -1;
-        OutString("C", 1, 1);
+        SendRaw('C');
         const uint32_t used = WaitForAnswer(answered(answers.errorsReceived), kScreenWaitMs, kErrorScreenPollMs);
         Trace(TRACE_INFO, "HandleCommand", "Continuing after clearing errors");
-        OutString("X", 1, 1);
+        SendRaw('X');
         if (used < kScreenWaitMs) {
             WaitForAnswer(answered(answers.errorsDone), kScreenWaitMs - used, kErrorScreenPollMs);
         }
     } else {
         Trace(TRACE_INFO, "HandleCommand", "Continuing after getting errors");
-        OutString("X", 1, 1);
+        SendRaw('X');
     }
     return ZAQ16_RET_SUCCESS;
 }

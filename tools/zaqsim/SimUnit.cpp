@@ -267,9 +267,6 @@ void SimUnit::FinishDownload(std::string& out)
     if (outcome == XmodemReceiver::Outcome::Completed) {
         firmwareImage_ = receiver_->image();
         const bool kept = !saveFirmware_ || saveFirmware_(*firmwareImage_);
-        // The library's sender does not wait for the ACK of its EOT and reads it
-        // as text: a line end after it keeps the final answer at the start of a line.
-        Emit(TextLine(""));
         Answer(kept && !config_.firmwareInjections.finalError ? "OK" : "ERROR");
     }
     receiver_.reset();
