@@ -16,7 +16,10 @@ constexpr uint32_t kVersionChecks = 19;
 constexpr uint32_t kVersionCheckMs = 40;
 constexpr uint32_t kErrorScreenPolls = 40;
 constexpr uint32_t kErrorScreenPollMs = 50;
+// Reads of a packet's rest that may come back empty before the packet is given up.
 constexpr uint32_t kFurtherPacketReads = 26;
+// A pause this long between two bytes of one packet breaks the packet.
+constexpr uint32_t kInterByteGapMs = 100;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
 constexpr uint8_t kCarriageReturn = 13;
@@ -76,6 +79,7 @@ void ZAQ16PORT::ResetLine()
 {
     std::memset(lineBuffer, 0, sizeof lineBuffer);
     lineLength = 0;
+    pendingCarriageReturn.Clear();
 }
 
 // ---------------------------------------------------------------- reader thread
@@ -135,7 +139,9 @@ void ZAQ16PORT::LiveStep()
 
 void ZAQ16PORT::TakeByte(uint8_t byte)
 {
-    if (byte == kPacketStart) {
+    if (pendingCarriageReturn.TakeFollower(timers.clock().Now())) {
+        FollowCarriageReturn(byte);
+    } else if (byte == kPacketStart) {
         HandlePacket();
     } else {
         TakeTextByte(byte);
@@ -154,10 +160,18 @@ void ZAQ16PORT::TakeTextByte(uint8_t byte)
     if (byte != kCarriageReturn) {
         return;
     }
+    const uint32_t carriageReturnAt = timers.clock().Now();
     uint8_t next = 0;
-    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) != 1) {
-        return;
+    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) == 1) {
+        FollowCarriageReturn(next);
+    } else {
+        // The read ended early for a timer, or the LF is late: the next byte may still end the line.
+        pendingCarriageReturn.Arm(carriageReturnAt);
     }
+}
+
+void ZAQ16PORT::FollowCarriageReturn(uint8_t next)
+{
     if (next == kLineFeed) {
         HandleCommand(1);
     } else {
@@ -195,40 +209,60 @@ void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
     PostEvent(event);
 }
 
-uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count)
 {
-    uint32_t got = InString(into, 1, count);
-    for (uint32_t further = 0; got < count; ++further) {
-        if (further == kFurtherPacketReads || StopRequested() || LastReadFailed()) {
-            return got;
+    // The unit sends a packet's bytes back to back: a pause of the inter-byte
+    // time-out inside one means the packet is broken (a corrupted length byte
+    // would otherwise take the unit's next answers as payload).
+    const platform::Clock& clock = timers.clock();
+    uint32_t got = 0;
+    uint32_t lastByteAt = clock.Now();
+    for (uint32_t emptyReads = 0; got < count && emptyReads <= kFurtherPacketReads && !StopRequested();) {
+        const uint32_t quiet = clock.Now() - lastByteAt;
+        if (quiet >= kInterByteGapMs) {
+            break;
         }
-        platform::SleepMs(1);
-        const uint32_t before = got;
-        got += InString(into + got, 1, count - got);
-        if (got < count) {
-            Trace(TRACE_ERROR, "HandlePacket", shortFormat, static_cast<int>(traceChannel), static_cast<int>(before));
+        // One byte at a time (the device buffers what has arrived), so that
+        // each byte's arrival time is known and no read waits past a pause.
+        if (InStringWithin(into + got, 1, 1, kInterByteGapMs - quiet) == 1) {
+            ++got;
+            lastByteAt = clock.Now();
+        } else if (LastReadFailed()) {
+            break;
+        } else {
+            ++emptyReads;
+            platform::SleepMs(1);
         }
     }
     return got;
 }
 
-uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count)
 {
     if (playbackOpen) {
         return static_cast<uint32_t>(std::fread(into, 1, count, dumpFile));
     }
-    return ReadPacketBytes(into, count, shortFormat, traceChannel);
+    return ReadPacketBytes(into, count);
+}
+
+bool ZAQ16PORT::ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel)
+{
+    const uint32_t got = ReadPacketBytes(into, count);
+    if (got < count) {
+        Trace(TRACE_ERROR, "HandlePacket", "channel %d::Read fails %d\n", static_cast<int>(traceChannel),
+              static_cast<int>(got));
+        return false;
+    }
+    return true;
 }
 
 bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
 {
-    if (ReadPacketPart(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
-        if (playbackOpen) {
-            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
-        }
-        return false;
-    }
     if (playbackOpen) {
+        if (ReadPacketPart(header, 3) < 3) {
+            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
+            return false;
+        }
         // A recorded header is as the unit's was accepted: no resynchronisation.
         if (header[0] >= kChannels) {
             Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
@@ -236,6 +270,9 @@ bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
             return false;
         }
         return true;
+    }
+    if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
+        return false;
     }
     // A channel of 16 or more means the stream is out of step: look for the
     // start marker inside the header before giving the packet up.
@@ -245,11 +282,11 @@ bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
         if (header[1] == kPacketStart) {
             Trace(TRACE_ERROR, "HandlePacket", "restart from cType");
             header[0] = header[2];
-            if (ReadPacketBytes(header + 1, 2, "channel %d::Read fails %d\n", start_channel + header[0]) < 2) {
+            if (!ReadLiveHeaderBytes(header + 1, 2, start_channel + header[0])) {
                 return false;
             }
         } else if (header[2] == kPacketStart) {
-            if (ReadPacketBytes(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+            if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
                 return false;
             }
         } else {
@@ -274,7 +311,7 @@ uint8_t ZAQ16PORT::HandlePacket()
 
     std::memset(packetData, 0, sizeof packetData);
     const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
-    const uint32_t got = ReadPacketPart(packetData, dataCount, "data for %d::Read fails %d\n", AbsoluteChannel());
+    const uint32_t got = ReadPacketPart(packetData, dataCount);
     if (got < dataCount) {
         if (playbackOpen) {
             Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));

@@ -21,6 +21,7 @@
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
+#include "unit/PendingCarriageReturn.h"
 #include "unit/SerialPort.h"
 #include "unit/UnitAnswers.h"
 
@@ -144,6 +145,7 @@ protected:
 
     char lineBuffer[kLineBufferSize + 1] = {};
     uint32_t lineLength = 0;
+    PendingCarriageReturn pendingCarriageReturn;
 
     std::atomic<uint32_t> commandResult{0};
     platform::AutoResetEvent commandEvent;
@@ -154,8 +156,8 @@ protected:
 
 private:
     // Bytes of a packet: from the dump file in playback, else from the unit
-    // (a short read retried a bounded number of times). Returns the bytes read.
-    uint32_t ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    // (ReadPacketBytes). Returns the bytes read.
+    uint32_t ReadPacketPart(uint8_t* into, uint32_t count);
     void LiveStep();
     bool PlaybackStep();
     bool PlaybackRecord();
@@ -183,10 +185,13 @@ private:
     // A byte of the live stream outside packets: a packet's start marker or text.
     void TakeByte(uint8_t byte);
     void TakeTextByte(uint8_t byte);
-    // A bounded read of `count` bytes for a packet, retrying a short read up to
-    // `furtherReads` times; traces every short read.
-    // Returns the bytes read.
-    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    // The byte after a CR: LF ends the line.
+    void FollowCarriageReturn(uint8_t next);
+    // Reads `count` bytes of a packet from the unit; stops short when the
+    // bytes pause for the inter-byte time-out. Returns the bytes read.
+    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count);
+    // Header bytes from the unit; a short read is traced and gives false.
+    bool ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel);
     bool ReadPacketHeader(uint8_t header[3]);
     void PostStartStop(uint32_t channel, bool on);
     char QueryText(char* member, const char* text);
