@@ -16,13 +16,8 @@ public:
         armed_ = true;
         carriageReturnAt_ = carriageReturnAt;
     }
-    // True when a CR is pending and `now` is within its window; the CR is no longer pending after.
-    bool TakeFollower(uint32_t now)
-    {
-        const bool follows = armed_ && now - carriageReturnAt_ <= kFollowerWindowMs;
-        armed_ = false;
-        return follows;
-    }
+    // True when a CR is pending and `now` is within its window: a byte now is the CR's follower.
+    bool Follows(uint32_t now) const { return armed_ && now - carriageReturnAt_ <= kFollowerWindowMs; }
     void Clear() { armed_ = false; }
 
 private:

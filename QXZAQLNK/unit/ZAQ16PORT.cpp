@@ -16,9 +16,7 @@ constexpr uint32_t kVersionChecks = 19;
 constexpr uint32_t kVersionCheckMs = 40;
 constexpr uint32_t kErrorScreenPolls = 40;
 constexpr uint32_t kErrorScreenPollMs = 50;
-// Reads of a packet's rest that may come back empty before the packet is given up.
-constexpr uint32_t kFurtherPacketReads = 26;
-// A pause this long between two bytes of one packet breaks the packet.
+// A pause this long between two bytes of one packet, or of one text line, breaks it.
 constexpr uint32_t kInterByteGapMs = 100;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
@@ -79,6 +77,7 @@ void ZAQ16PORT::ResetLine()
 {
     std::memset(lineBuffer, 0, sizeof lineBuffer);
     lineLength = 0;
+    lineQuietMs = 0;
     pendingCarriageReturn.Clear();
 }
 
@@ -123,10 +122,23 @@ void ZAQ16PORT::LiveStep()
         return;
     }
     uint8_t byte = 0;
+    const uint32_t readStart = timers.clock().Now();
     const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
     if (got == 1) {
+        if (lineQuietMs >= kInterByteGapMs && lineLength > 0 &&
+            !pendingCarriageReturn.Follows(timers.clock().Now())) {
+            // The unit sends a line back to back: text left unfinished by a
+            // pause is noise, and must not prefix the next answer.
+            Trace(TRACE_DEBUG, "ZAQ16PORT::Main", "Unfinished line dropped: %.*s\n", static_cast<int>(lineLength),
+                  lineBuffer);
+            ResetLine();
+        }
+        lineQuietMs = 0;
         TakeByte(byte);
-    } else if (LastReadFailed()) {
+    } else if (!LastReadFailed()) {
+        // Only reads that found nothing count: the line itself was quiet then.
+        lineQuietMs += timers.clock().Now() - readStart;
+    } else {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
             commandResult = ZAQ16_RET_NOT_READY;
@@ -139,9 +151,13 @@ void ZAQ16PORT::LiveStep()
 
 void ZAQ16PORT::TakeByte(uint8_t byte)
 {
-    if (pendingCarriageReturn.TakeFollower(timers.clock().Now())) {
+    if (pendingCarriageReturn.Follows(timers.clock().Now())) {
+        pendingCarriageReturn.Clear();
         FollowCarriageReturn(byte);
-    } else if (byte == kPacketStart) {
+        return;
+    }
+    pendingCarriageReturn.Clear();
+    if (byte == kPacketStart) {
         HandlePacket();
     } else {
         TakeTextByte(byte);
@@ -213,26 +229,12 @@ uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count)
 {
     // The unit sends a packet's bytes back to back: a pause of the inter-byte
     // time-out inside one means the packet is broken (a corrupted length byte
-    // would otherwise take the unit's next answers as payload).
-    const platform::Clock& clock = timers.clock();
+    // would otherwise take the unit's next answers as payload). One byte per
+    // read (the device buffers what has arrived): a read comes back empty only
+    // when the line itself was quiet for the whole time-out.
     uint32_t got = 0;
-    uint32_t lastByteAt = clock.Now();
-    for (uint32_t emptyReads = 0; got < count && emptyReads <= kFurtherPacketReads && !StopRequested();) {
-        const uint32_t quiet = clock.Now() - lastByteAt;
-        if (quiet >= kInterByteGapMs) {
-            break;
-        }
-        // One byte at a time (the device buffers what has arrived), so that
-        // each byte's arrival time is known and no read waits past a pause.
-        if (InStringWithin(into + got, 1, 1, kInterByteGapMs - quiet) == 1) {
-            ++got;
-            lastByteAt = clock.Now();
-        } else if (LastReadFailed()) {
-            break;
-        } else {
-            ++emptyReads;
-            platform::SleepMs(1);
-        }
+    while (got < count && !StopRequested() && InStringWithin(into + got, 1, 1, kInterByteGapMs) == 1) {
+        ++got;
     }
     return got;
 }

@@ -146,6 +146,8 @@ protected:
     char lineBuffer[kLineBufferSize + 1] = {};
     uint32_t lineLength = 0;
     PendingCarriageReturn pendingCarriageReturn;
+    // How long the line has been quiet, as the reader's empty reads measured it.
+    uint32_t lineQuietMs = 0;
 
     std::atomic<uint32_t> commandResult{0};
     platform::AutoResetEvent commandEvent;
@@ -188,7 +190,7 @@ private:
     // The byte after a CR: LF ends the line.
     void FollowCarriageReturn(uint8_t next);
     // Reads `count` bytes of a packet from the unit; stops short when the
-    // bytes pause for the inter-byte time-out. Returns the bytes read.
+    // line pauses for the inter-byte time-out. Returns the bytes read.
     uint32_t ReadPacketBytes(uint8_t* into, uint32_t count);
     // Header bytes from the unit; a short read is traced and gives false.
     bool ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel);

@@ -98,17 +98,46 @@ TEST_F(ReaderTiming, NoticesSplitByATimerWakeStaySeparateLines)
     EXPECT_EQ(posted[1].channel, 12u);
 }
 
-TEST_F(ReaderTiming, ByteLongAfterALoneCarriageReturnIsText)
+TEST_F(ReaderTiming, LineFeedWithinAByteReadTimeOfItsCarriageReturnEndsTheLine)
 {
-    // No line feed within a byte's read time: the CR ends nothing, and what
-    // comes later is text of the same line, as when no timer is armed.
+    ArmTimerIn(10);
     line->Arrive(t0 + 5, "Serial=7\r");
-    line->Arrive(t0 + 900, "X");
-    RunUntil(t0 + 1200);
-    line->Arrive(clock.Now() + 10, "\r\n");
+    line->Arrive(t0 + 250, "\n");
     RunUntilRead();
     EXPECT_EQ(port->Answers().serialNumber, 7);
 }
+
+// The unit sends each line back to back: text left unfinished by a pause
+// (noise, the rest of a broken packet) must not prefix the next answer.
+struct StaleTextCase {
+    const char* name;
+    std::string before;
+    uint32_t pauseMs;
+    int32_t serial;  // what "Serial=7" after the pause leaves
+};
+
+void PrintTo(const StaleTextCase& staleCase, std::ostream* out)
+{
+    *out << staleCase.name;
+}
+
+class StaleText : public ReaderTiming, public testing::WithParamInterface<StaleTextCase> {};
+
+TEST_P(StaleText, UnfinishedTextBeforeAPauseIsDropped)
+{
+    line->Arrive(t0 + 5, GetParam().before);
+    line->Arrive(t0 + 5 + GetParam().pauseMs, "Serial=7\r\n");
+    RunUntilRead();
+    EXPECT_EQ(port->Answers().serialNumber, GetParam().serial);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, StaleText,
+    testing::Values(StaleTextCase{"JunkThenPause", "Serial=", 400, 7},
+                    StaleTextCase{"LoneCarriageReturnThenPause", "Serial=1\r", 900, 7},
+                    // Without a pause it is one line: the value after the first "=" counts.
+                    StaleTextCase{"JunkWithoutPause", "Serial=", 0, 0}),
+    [](const testing::TestParamInfo<StaleTextCase>& info) { return info.param.name; });
 
 // What the unit sends, piece by piece in fake time, and what the reader must make of it.
 struct GapCase {

@@ -191,6 +191,11 @@ void SimUnit::SendLine(const std::string& text)
     Emit(TextLine(text));
 }
 
+void SimUnit::SendBytes(const std::string& bytes)
+{
+    Emit(bytes);
+}
+
 void SimUnit::DoRestart(std::string_view)
 {
     Answer("OK");
