@@ -307,6 +307,11 @@ int32_t PbxTypeFromLine(std::string_view line)
 LineOutcome ParseUnitLine(std::string_view line, UnitAnswers& answers)
 {
     LineOutcome outcome;
+    // A stray control byte (a late ACK or CAN of a firmware transfer, line
+    // noise) ahead of the text must not hide the answer.
+    while (!line.empty() && static_cast<unsigned char>(line.front()) < ' ') {
+        line.remove_prefix(1);
+    }
     if (line.size() <= 1) {
         return outcome;
     }

@@ -18,6 +18,7 @@ struct LineOutcome {
 };
 
 // `line` is the assembled line with its CR (the LF is not part of it).
+// Control bytes before the line's text are ignored.
 LineOutcome ParseUnitLine(std::string_view line, UnitAnswers& answers);
 
 // The PBX type code of a "PBX" answer line (0xFFFF when no known name is in it).

@@ -16,7 +16,8 @@ constexpr uint32_t kVersionChecks = 19;
 constexpr uint32_t kVersionCheckMs = 40;
 constexpr uint32_t kErrorScreenPolls = 40;
 constexpr uint32_t kErrorScreenPollMs = 50;
-constexpr uint32_t kFurtherPacketReads = 26;
+// A pause this long between two bytes of one packet, or of one text line, breaks it.
+constexpr uint32_t kInterByteGapMs = 100;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
 constexpr uint8_t kCarriageReturn = 13;
@@ -76,6 +77,8 @@ void ZAQ16PORT::ResetLine()
 {
     std::memset(lineBuffer, 0, sizeof lineBuffer);
     lineLength = 0;
+    lineQuietMs = 0;
+    pendingCarriageReturn.Clear();
 }
 
 // ---------------------------------------------------------------- reader thread
@@ -119,14 +122,23 @@ void ZAQ16PORT::LiveStep()
         return;
     }
     uint8_t byte = 0;
+    const uint32_t readStart = timers.clock().Now();
     const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
     if (got == 1) {
-        if (byte == kPacketStart) {
-            HandlePacket();
-        } else {
-            TakeTextByte(byte);
+        if (lineQuietMs >= kInterByteGapMs && lineLength > 0 &&
+            !pendingCarriageReturn.Follows(timers.clock().Now())) {
+            // The unit sends a line back to back: text left unfinished by a
+            // pause is noise, and must not prefix the next answer.
+            Trace(TRACE_DEBUG, "ZAQ16PORT::Main", "Unfinished line dropped: %.*s\n", static_cast<int>(lineLength),
+                  lineBuffer);
+            ResetLine();
         }
-    } else if (LastReadFailed()) {
+        lineQuietMs = 0;
+        TakeByte(byte);
+    } else if (!LastReadFailed()) {
+        // Only reads that found nothing count: the line itself was quiet then.
+        lineQuietMs += timers.clock().Now() - readStart;
+    } else {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
             commandResult = ZAQ16_RET_NOT_READY;
@@ -134,6 +146,21 @@ void ZAQ16PORT::LiveStep()
             answerEvent.Set();
         }
         WaitForStopWithin(kFailedReadBackoffMs);
+    }
+}
+
+void ZAQ16PORT::TakeByte(uint8_t byte)
+{
+    if (pendingCarriageReturn.Follows(timers.clock().Now())) {
+        pendingCarriageReturn.Clear();
+        FollowCarriageReturn(byte);
+        return;
+    }
+    pendingCarriageReturn.Clear();
+    if (byte == kPacketStart) {
+        HandlePacket();
+    } else {
+        TakeTextByte(byte);
     }
 }
 
@@ -149,10 +176,18 @@ void ZAQ16PORT::TakeTextByte(uint8_t byte)
     if (byte != kCarriageReturn) {
         return;
     }
+    const uint32_t carriageReturnAt = timers.clock().Now();
     uint8_t next = 0;
-    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) != 1) {
-        return;
+    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) == 1) {
+        FollowCarriageReturn(next);
+    } else {
+        // The read ended early for a timer, or the LF is late: the next byte may still end the line.
+        pendingCarriageReturn.Arm(carriageReturnAt);
     }
+}
+
+void ZAQ16PORT::FollowCarriageReturn(uint8_t next)
+{
     if (next == kLineFeed) {
         HandleCommand(1);
     } else {
@@ -190,40 +225,46 @@ void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
     PostEvent(event);
 }
 
-uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count)
 {
-    uint32_t got = InString(into, 1, count);
-    for (uint32_t further = 0; got < count; ++further) {
-        if (further == kFurtherPacketReads || StopRequested() || LastReadFailed()) {
-            return got;
-        }
-        platform::SleepMs(1);
-        const uint32_t before = got;
-        got += InString(into + got, 1, count - got);
-        if (got < count) {
-            Trace(TRACE_ERROR, "HandlePacket", shortFormat, static_cast<int>(traceChannel), static_cast<int>(before));
-        }
+    // The unit sends a packet's bytes back to back: a pause of the inter-byte
+    // time-out inside one means the packet is broken (a corrupted length byte
+    // would otherwise take the unit's next answers as payload). One byte per
+    // read (the device buffers what has arrived): a read comes back empty only
+    // when the line itself was quiet for the whole time-out.
+    uint32_t got = 0;
+    while (got < count && !StopRequested() && InStringWithin(into + got, 1, 1, kInterByteGapMs) == 1) {
+        ++got;
     }
     return got;
 }
 
-uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel)
+uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count)
 {
     if (playbackOpen) {
         return static_cast<uint32_t>(std::fread(into, 1, count, dumpFile));
     }
-    return ReadPacketBytes(into, count, shortFormat, traceChannel);
+    return ReadPacketBytes(into, count);
+}
+
+bool ZAQ16PORT::ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel)
+{
+    const uint32_t got = ReadPacketBytes(into, count);
+    if (got < count) {
+        Trace(TRACE_ERROR, "HandlePacket", "channel %d::Read fails %d\n", static_cast<int>(traceChannel),
+              static_cast<int>(got));
+        return false;
+    }
+    return true;
 }
 
 bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
 {
-    if (ReadPacketPart(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
-        if (playbackOpen) {
-            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
-        }
-        return false;
-    }
     if (playbackOpen) {
+        if (ReadPacketPart(header, 3) < 3) {
+            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
+            return false;
+        }
         // A recorded header is as the unit's was accepted: no resynchronisation.
         if (header[0] >= kChannels) {
             Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
@@ -231,6 +272,9 @@ bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
             return false;
         }
         return true;
+    }
+    if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
+        return false;
     }
     // A channel of 16 or more means the stream is out of step: look for the
     // start marker inside the header before giving the packet up.
@@ -240,11 +284,11 @@ bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
         if (header[1] == kPacketStart) {
             Trace(TRACE_ERROR, "HandlePacket", "restart from cType");
             header[0] = header[2];
-            if (ReadPacketBytes(header + 1, 2, "channel %d::Read fails %d\n", start_channel + header[0]) < 2) {
+            if (!ReadLiveHeaderBytes(header + 1, 2, start_channel + header[0])) {
                 return false;
             }
         } else if (header[2] == kPacketStart) {
-            if (ReadPacketBytes(header, 3, "channel %d::Read fails %d\n", start_channel) < 3) {
+            if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
                 return false;
             }
         } else {
@@ -269,7 +313,7 @@ uint8_t ZAQ16PORT::HandlePacket()
 
     std::memset(packetData, 0, sizeof packetData);
     const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
-    const uint32_t got = ReadPacketPart(packetData, dataCount, "data for %d::Read fails %d\n", AbsoluteChannel());
+    const uint32_t got = ReadPacketPart(packetData, dataCount);
     if (got < dataCount) {
         if (playbackOpen) {
             Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
@@ -349,6 +393,27 @@ uint32_t ZAQ16PORT::SendCmd(const char* text)
 
 uint32_t ZAQ16PORT::SendCmdBytes(const void* bytes, size_t length)
 {
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    if (uploadClaimed) {
+        Trace(TRACE_WARNING, "SendCmd", "Firmware transfer running, not sent: %.*s\n", static_cast<int>(length),
+              static_cast<const char*>(bytes));
+        return 0;
+    }
+    return WriteCommandLine(bytes, length);
+}
+
+uint32_t ZAQ16PORT::SendRaw(char character)
+{
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    if (uploadClaimed) {
+        Trace(TRACE_WARNING, "SendCmd", "Firmware transfer running, not sent: %c\n", character);
+        return 0;
+    }
+    return OutString(&character, 1, 1);
+}
+
+uint32_t ZAQ16PORT::WriteCommandLine(const void* bytes, size_t length)
+{
     char line[kCommandBufferSize];
     if (length + 1 >= sizeof line) {
         Trace(TRACE_ERROR, "SendCmd", "Command too long (%u bytes)\n", static_cast<unsigned>(length));
@@ -371,14 +436,18 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    if (deviceLost || downloadState != 0) {
-        return ZAQ16_RET_NOT_READY;
-    }
-    // Armed before sending, so that an answer parsed before the wait still counts.
-    commandEvent.Reset();
-    commandResult = ZAQ16_RET_PENDING;
-    if (SendCmdBytes(bytes, length) == 0) {
-        return ZAQ16_RET_NOT_READY;
+    {
+        // The event and result are the upload's while it runs: not touched then.
+        std::lock_guard<std::mutex> guard(commandWriteLock);
+        if (deviceLost || uploadClaimed) {
+            return ZAQ16_RET_NOT_READY;
+        }
+        // Armed before sending, so that an answer parsed before the wait still counts.
+        commandEvent.Reset();
+        commandResult = ZAQ16_RET_PENDING;
+        if (WriteCommandLine(bytes, length) == 0) {
+            return ZAQ16_RET_NOT_READY;
+        }
     }
     const bool restart = std::strstr(traceText, "RESTART") != nullptr;
     if (!commandEvent.Wait(restart ? kRestartWaitMs : kCommandWaitMs)) {
@@ -405,7 +474,9 @@ int32_t ZAQ16PORT::QueryValue(std::atomic<int32_t>& member, const char* text)
 {
     member = -1;
     answerEvent.Reset();
-    SendCmd(text);
+    if (SendCmd(text) == 0) {
+        return member;
+    }
     WaitForAnswer([&member] { return member != -1; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
     return member;
 }
@@ -421,7 +492,9 @@ char ZAQ16PORT::QueryText(char* member, const char* text)
         member[0] = '\0';
     }
     answerEvent.Reset();
-    SendCmd(text);
+    if (SendCmd(text) == 0) {
+        return first();
+    }
     WaitForAnswer([&first] { return first() != '\0'; }, kQueryPolls * kQueryPollMs, kQueryPollMs);
     return first();
 }
@@ -520,7 +593,9 @@ int ZAQ16PORT::GetBoardInfo()
     answers.firmwareMinor = 0;
     answers.firmwareBuild = 0;
     answerEvent.Reset();
-    SendCmd("DISPLAY VERSIONS");
+    if (SendCmd("DISPLAY VERSIONS") == 0) {
+        return 0;
+    }
     WaitForAnswer([this] { return answers.firmwareMajor != 0; }, (kVersionChecks - 1) * kVersionCheckMs,
                   kVersionCheckMs);
     return answers.firmwareMajor != 0 ? 1 : 0;
@@ -553,6 +628,9 @@ uint32_t ZAQ16PORT::GetPhoneLevels(uint8_t* levels)
 
 uint32_t ZAQ16PORT::CheckErrors(uint8_t* out)
 {
+    if (TransferClaimed()) {
+        return ZAQ16_RET_NOT_READY;
+    }
     {
         std::lock_guard<std::mutex> guard(answers.textMutex);
         std::memset(answers.errorTables, 0, sizeof answers.errorTables);
@@ -575,16 +653,16 @@ uint32_t ZAQ16PORT::CheckErrors(uint8_t* out)
         Trace(TRACE_INFO, "HandleCommand", "Clearing Errors");
         answers.errorsDone = -1;
         answers.errorsReceived = -1;
-        OutString("C", 1, 1);
+        SendRaw('C');
         const uint32_t used = WaitForAnswer(answered(answers.errorsReceived), kScreenWaitMs, kErrorScreenPollMs);
         Trace(TRACE_INFO, "HandleCommand", "Continuing after clearing errors");
-        OutString("X", 1, 1);
+        SendRaw('X');
         if (used < kScreenWaitMs) {
             WaitForAnswer(answered(answers.errorsDone), kScreenWaitMs - used, kErrorScreenPollMs);
         }
     } else {
         Trace(TRACE_INFO, "HandleCommand", "Continuing after getting errors");
-        OutString("X", 1, 1);
+        SendRaw('X');
     }
     return ZAQ16_RET_SUCCESS;
 }

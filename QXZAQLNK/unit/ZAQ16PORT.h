@@ -21,6 +21,7 @@
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
+#include "unit/PendingCarriageReturn.h"
 #include "unit/SerialPort.h"
 #include "unit/UnitAnswers.h"
 
@@ -57,7 +58,7 @@ public:
     // ---- command protocol (application threads)
     // Sends text + CR; returns the bytes written (0: not sent).
     uint32_t SendCmd(const char* text);
-    // Sends `length` bytes of any value + CR.
+    // Sends `length` bytes of any value + CR. Refused (0) while a firmware upload holds the line.
     uint32_t SendCmdBytes(const void* bytes, size_t length);
     // A command the unit confirms with "OK" or refuses with "ERROR".
     uint32_t SetOption(const char* text);
@@ -102,6 +103,8 @@ public:
 
     // ---- firmware upload (application thread; the transfer runs on the reader thread)
     uint32_t UploadFirmware(const char* path);
+    // The longest wait for the unit's final answer to an upload.
+    uint32_t uploadWaitMs = 90000;
 
     // ---- state read-back (application threads)
     uint32_t GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out);
@@ -142,6 +145,9 @@ protected:
 
     char lineBuffer[kLineBufferSize + 1] = {};
     uint32_t lineLength = 0;
+    PendingCarriageReturn pendingCarriageReturn;
+    // How long the line has been quiet, as the reader's empty reads measured it.
+    uint32_t lineQuietMs = 0;
 
     std::atomic<uint32_t> commandResult{0};
     platform::AutoResetEvent commandEvent;
@@ -152,8 +158,8 @@ protected:
 
 private:
     // Bytes of a packet: from the dump file in playback, else from the unit
-    // (a short read retried a bounded number of times). Returns the bytes read.
-    uint32_t ReadPacketPart(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    // (ReadPacketBytes). Returns the bytes read.
+    uint32_t ReadPacketPart(uint8_t* into, uint32_t count);
     void LiveStep();
     bool PlaybackStep();
     bool PlaybackRecord();
@@ -163,15 +169,31 @@ private:
     void FirmwareStep();
     void FailUpload();
     void EndTransfer();
+    void SendEndOfTransfer();
+    // One byte of the receiver's; false when none came (or the device has gone).
+    bool ReadTransferByte(uint8_t& byte);
     void PostDownloadStatus(uint32_t percent);
+    // One upload at a time holds the line; every other write to the unit is refused meanwhile.
+    bool ClaimTransfer();
+    void ReleaseTransfer();
+    bool TransferClaimed();
+    // A command line (bytes + CR) written as it is, whatever holds the line.
+    uint32_t WriteCommandLine(const void* bytes, size_t length);
+    // One raw character (the error screen's keys), refused during an upload.
+    uint32_t SendRaw(char character);
 
     void InitialisePhoneStatus();
     void ResetLine();
+    // A byte of the live stream outside packets: a packet's start marker or text.
+    void TakeByte(uint8_t byte);
     void TakeTextByte(uint8_t byte);
-    // A bounded read of `count` bytes for a packet, retrying a short read up to
-    // `furtherReads` times; traces every short read.
-    // Returns the bytes read.
-    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count, const char* shortFormat, uint32_t traceChannel);
+    // The byte after a CR: LF ends the line.
+    void FollowCarriageReturn(uint8_t next);
+    // Reads `count` bytes of a packet from the unit; stops short when the
+    // line pauses for the inter-byte time-out. Returns the bytes read.
+    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count);
+    // Header bytes from the unit; a short read is traced and gives false.
+    bool ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel);
     bool ReadPacketHeader(uint8_t header[3]);
     void PostStartStop(uint32_t channel, bool on);
     char QueryText(char* member, const char* text);
@@ -198,7 +220,13 @@ private:
     // Starts free, so the first wait of a playback returns at once; a stop releases it.
     platform::Lock wakeSemaphore{1};
 
-    // Firmware transfer: 0 idle, 1 waiting for the receiver, 2 block to send, 3 block sent.
+    // Held while a command line is checked and written, so that nothing goes
+    // out once an upload has claimed the line.
+    std::mutex commandWriteLock;
+    bool uploadClaimed = false;  // under commandWriteLock
+
+    // Firmware transfer: 0 idle, 1 waiting for the receiver, 2 block to send,
+    // 3 block sent, 4 end of transfer sent.
     std::atomic<uint32_t> downloadState{0};
     std::FILE* firmwareFile = nullptr;
     // Held by the reader for each transfer step: the image is closed only between steps.

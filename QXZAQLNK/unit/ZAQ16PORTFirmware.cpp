@@ -7,18 +7,50 @@
 
 namespace {
 
-constexpr uint32_t kUploadWaitMs = 90000;
 constexpr uint32_t kIdleReadPauseMs = 10;
-constexpr uint32_t kReaderTakeOverWaitMs = 1000;
+constexpr uint32_t kReaderTakeOverWaitMs = 3000;
 
-enum DownloadState : uint32_t { kIdle = 0, kWaitingForReceiver = 1, kBlockToSend = 2, kBlockSent = 3 };
+enum DownloadState : uint32_t {
+    kIdle = 0,
+    kWaitingForReceiver = 1,
+    kBlockToSend = 2,
+    kBlockSent = 3,
+    kEndSent = 4,  // EOT written; the receiver acknowledges it or gives its final line
+};
 
 }  // namespace
 
+bool ZAQ16PORT::ClaimTransfer()
+{
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    if (uploadClaimed) {
+        return false;
+    }
+    uploadClaimed = true;
+    return true;
+}
+
+void ZAQ16PORT::ReleaseTransfer()
+{
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    uploadClaimed = false;
+}
+
+bool ZAQ16PORT::TransferClaimed()
+{
+    std::lock_guard<std::mutex> guard(commandWriteLock);
+    return uploadClaimed;
+}
+
 uint32_t ZAQ16PORT::UploadFirmware(const char* path)
 {
+    // The reader plays the transfer: it cannot also wait for it (an upload from an event callback).
+    if (OnOwnThread() || !ClaimTransfer()) {
+        return ZAQ16_RET_NOT_READY;
+    }
     std::FILE* image = path != nullptr ? std::fopen(path, "rb") : nullptr;
     if (image == nullptr) {
+        ReleaseTransfer();
         return ZAQ16_RET_FILE_NOT_FOUND;
     }
     {
@@ -26,30 +58,40 @@ uint32_t ZAQ16PORT::UploadFirmware(const char* path)
         firmwareFile = image;
         transfer = Transfer{};
         transferEntered = false;
+        downloadState = kWaitingForReceiver;
     }
-    commandEvent.Reset();
-    commandResult = ZAQ16_RET_PENDING;
-    downloadState = kWaitingForReceiver;
     // The receiver's first "C" must reach the transfer, not the text reader:
     // the command goes out once the reader has taken the transfer over.
     InterruptRead();
-    for (uint32_t waited = 0; waited < kReaderTakeOverWaitMs && !transferEntered; ++waited) {
+    for (uint32_t waited = 0; waited < kReaderTakeOverWaitMs && !transferEntered && ThreadRunning() &&
+                              !StopRequested();
+         ++waited) {
         platform::SleepMs(1);
     }
-    uint32_t status = ZAQ16_RET_SUCCESS;
-    if (deviceLost || SendCmd("DOWNLOAD") == 0) {
-        status = ZAQ16_RET_NOT_READY;
-    } else if (!commandEvent.Wait(kUploadWaitMs)) {
-        status = ZAQ16_RET_TIMEOUT;
-    } else {
-        status = commandResult;
-        Trace(TRACE_TRACE, "UploadFirmware", "%s\n", status == ZAQ16_RET_SUCCESS ? "SUCCESS" : "FAILED");
+    uint32_t status = ZAQ16_RET_NOT_READY;
+    if (transferEntered) {
+        // Armed only now: from the hand-over on, the reader parses no answer
+        // line until the transfer ends, so an earlier answer cannot end this wait.
+        commandEvent.Reset();
+        commandResult = ZAQ16_RET_PENDING;
+        if (downloadState == kIdle || deviceLost || WriteCommandLine("DOWNLOAD", 8) == 0) {
+            status = ZAQ16_RET_NOT_READY;
+        } else if (!commandEvent.Wait(uploadWaitMs)) {
+            status = ZAQ16_RET_TIMEOUT;
+        } else {
+            status = commandResult;
+            Trace(TRACE_TRACE, "UploadFirmware", "%s\n", status == ZAQ16_RET_SUCCESS ? "SUCCESS" : "FAILED");
+        }
     }
-    // The reader may be inside a transfer step: the image closes once it has left it.
-    downloadState = kIdle;
-    std::lock_guard<std::mutex> guard(transferStepLock);
-    std::fclose(firmwareFile);
-    firmwareFile = nullptr;
+    {
+        // Between two steps of the reader: the transfer ends as one change of
+        // state and image, which the reader cannot undo.
+        std::lock_guard<std::mutex> guard(transferStepLock);
+        downloadState = kIdle;
+        std::fclose(firmwareFile);
+        firmwareFile = nullptr;
+    }
+    ReleaseTransfer();
     return status;
 }
 
@@ -75,14 +117,39 @@ void ZAQ16PORT::FailUpload()
     commandEvent.Set();
 }
 
+void ZAQ16PORT::SendEndOfTransfer()
+{
+    const uint8_t eot = xmodem::kEot;
+    if (OutString(&eot, 1, 1) == 1) {
+        downloadState = kEndSent;
+    } else {
+        FailUpload();
+    }
+}
+
+bool ZAQ16PORT::ReadTransferByte(uint8_t& byte)
+{
+    if (InString(&byte, 1, 1) == 1) {
+        return true;
+    }
+    if (LastReadFailed()) {
+        // The device has gone: nothing more can come.
+        FailUpload();
+    } else {
+        platform::SleepMs(kIdleReadPauseMs);
+    }
+    return false;
+}
+
 void ZAQ16PORT::FirmwareStep()
 {
     std::lock_guard<std::mutex> guard(transferStepLock);
     if (downloadState == kIdle || firmwareFile == nullptr) {
+        downloadState = kIdle;
         return;
     }
     if (!transferEntered) {
-        // The line buffer is free while no text is assembled.
+        // No text is assembled during the transfer.
         ResetLine();
         transferEntered = true;
     }
@@ -93,9 +160,10 @@ void ZAQ16PORT::FirmwareStep()
     uint8_t byte = 0;
     switch (downloadState.load()) {
     case kWaitingForReceiver:
-        if (InString(&byte, 1, 1) != 1) {
-            platform::SleepMs(kIdleReadPauseMs);
-        } else if (byte == xmodem::kCan) {
+        if (!ReadTransferByte(byte)) {
+            break;
+        }
+        if (byte == xmodem::kCan) {
             FailUpload();
         } else if (byte != xmodem::kCrcRequest) {
             transfer.creditedC = 0;
@@ -118,9 +186,7 @@ void ZAQ16PORT::FirmwareStep()
         uint8_t block[xmodem::kBlockSize];
         const size_t read = std::fread(block, 1, sizeof block, firmwareFile);
         if (read == 0) {
-            const uint8_t eot = xmodem::kEot;
-            OutString(&eot, 1, 1);
-            EndTransfer();
+            SendEndOfTransfer();
             break;
         }
         const auto frame = xmodem::BuildFrame(transfer.blockNumber, block, read);
@@ -132,9 +198,10 @@ void ZAQ16PORT::FirmwareStep()
         break;
     }
     case kBlockSent:
-        if (InString(&byte, 1, 1) != 1) {
-            platform::SleepMs(kIdleReadPauseMs);
-        } else if (byte == xmodem::kAck) {
+        if (!ReadTransferByte(byte)) {
+            break;
+        }
+        if (byte == xmodem::kAck) {
             Trace(TRACE_DEBUG, "ZAQ16PORT", "ACK %d\n", transfer.blockNumber);
             const uint32_t percent =
                 transfer.fileSize > 0 ? static_cast<uint32_t>(transfer.blockStart * 100 / transfer.fileSize) : 0;
@@ -145,9 +212,7 @@ void ZAQ16PORT::FirmwareStep()
             ++transfer.blockNumber;
             // The end is found by position, so an image of whole blocks also ends with 100 %.
             if (std::ftell(firmwareFile) >= transfer.fileSize) {
-                const uint8_t eot = xmodem::kEot;
-                OutString(&eot, 1, 1);
-                EndTransfer();
+                SendEndOfTransfer();
                 PostDownloadStatus(100);
             } else {
                 downloadState = kBlockToSend;
@@ -159,6 +224,23 @@ void ZAQ16PORT::FirmwareStep()
         } else if (byte == xmodem::kCan) {
             Trace(TRACE_WARNING, "ZAQ16PORT", "XMODEM CANCEL %d\n", transfer.blockNumber);
             FailUpload();
+        }
+        break;
+    case kEndSent:
+        if (!ReadTransferByte(byte)) {
+            break;
+        }
+        if (byte == xmodem::kAck) {
+            EndTransfer();
+        } else if (byte == xmodem::kNak) {
+            SendEndOfTransfer();
+        } else if (byte == xmodem::kCan) {
+            Trace(TRACE_WARNING, "ZAQ16PORT", "XMODEM CANCEL %d\n", transfer.blockNumber);
+            FailUpload();
+        } else {
+            // A receiver that does not acknowledge EOT: this is its final answer.
+            EndTransfer();
+            TakeByte(byte);
         }
         break;
     default:

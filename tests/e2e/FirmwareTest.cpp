@@ -93,6 +93,23 @@ TEST_F(FirmwareUpload, CancelAndRefusalAreFailures)
     EXPECT_EQ(QXZAQUploadFirmware(1, WriteImage(10).c_str()), ZAQ16_RET_INVALID_PARAM);
 }
 
+TEST_F(FirmwareUpload, SecondUploadToABoardWhoseTransferRunsIsRefused)
+{
+    ASSERT_EQ(StartLinkWith(1, NoteProgress), 1u);
+    const std::string image = WriteImage(128 * 40);
+    std::atomic<uint32_t> first{ZAQ16_RET_PENDING};
+    std::thread upload([&] { first = QXZAQUploadFirmware(0, image.c_str()); });
+    // The unit asks for the first block a second after "DOWNLOAD": the transfer runs meanwhile.
+    ASSERT_TRUE(sim->WaitForCommand(0, "DOWNLOAD", 5000));
+    EXPECT_EQ(QXZAQUploadFirmware(0, image.c_str()), ZAQ16_RET_NOT_READY);
+    EXPECT_EQ(QXZAQGetBusType(0), 0xFFFFFFFFu);
+    upload.join();
+    EXPECT_EQ(first.load(), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->FirmwareImage(0).has_value());
+    EXPECT_EQ(sim->FirmwareImage(0)->substr(0, 128 * 40), ImageBytes(128 * 40));
+    EXPECT_EQ(QXZAQGetPBXType(0), ZAQ16_PBX_LUCENT_DEFINITY2D);
+}
+
 // rx (lrzsz) as an XMODEM-CRC receiver, behind socat so that its final ACK
 // is not lost when it flushes its terminal.
 TEST_F(FirmwareUpload, ReceiverNobodyHereWroteGetsTheSameBytes)

@@ -65,6 +65,11 @@ void MemorySerialDevice::Interrupt()
     {
         std::lock_guard<std::mutex> guard(wire_->mutex);
         wire_->interrupted = true;
+        const std::function<void()> hook = std::move(wire_->onInterrupt);
+        wire_->onInterrupt = nullptr;
+        if (hook) {
+            hook();
+        }
     }
     wire_->changed.notify_all();
 }

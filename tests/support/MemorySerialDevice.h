@@ -32,6 +32,9 @@ public:
         // Called with each chunk the port writes; what it returns is fed back
         // as the unit's answer (a stand-in for the unit in command tests).
         std::function<std::string(const std::string&)> responder;
+        // Run once, under `mutex`, by the next Interrupt (bytes that arrive
+        // just as the port wakes its reader).
+        std::function<void()> onInterrupt;
     };
 
     explicit MemorySerialDevice(std::shared_ptr<Wire> wire) : wire_(std::move(wire)) {}

@@ -112,6 +112,18 @@ TEST(UnitLines, CommandAnswersCarryTheirResult)
     EXPECT_EQ(answers.errorsDone, 1);
 }
 
+TEST(UnitLines, ControlBytesBeforeTheTextAreIgnored)
+{
+    UnitAnswers answers;
+    // The ACK of a transfer's EOT, a late CAN, noise: the answer still counts.
+    EXPECT_EQ(ParseUnitLine("\x06OK\r", answers).kind, LineOutcome::Kind::CommandAnswer);
+    EXPECT_EQ(ParseUnitLine("\x18\x15" "ERROR\r", answers).commandResult, ZAQ16_RET_UNIT_ERROR);
+    EXPECT_EQ(ParseUnitLine("\x06" "Bus=MVIP\r", answers).kind, LineOutcome::Kind::None);
+    EXPECT_EQ(answers.busType, 1);
+    EXPECT_EQ(ParseUnitLine(std::string_view("\x00\x04" "5Y\r", 5), answers).kind, LineOutcome::Kind::StartStop);
+    EXPECT_EQ(ParseUnitLine("\x06\r", answers).kind, LineOutcome::Kind::None);
+}
+
 struct NoticeCase {
     const char* line;
     LineOutcome::Kind kind;

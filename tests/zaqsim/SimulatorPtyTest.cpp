@@ -157,7 +157,7 @@ TEST_F(SimulatorOverPty, FirmwareImageIsWrittenPerUnit)
     library.Write(frame);
     EXPECT_EQ(library.Read(1, 2000), "\x06");
     library.Write("\x04");
-    EXPECT_EQ(library.Read(7, 2000), "\x06\r\nOK\r\n");
+    EXPECT_EQ(library.Read(5, 2000), "\x06OK\r\n");
     EXPECT_EQ(simulator->FirmwareImage(0), std::string(128, 'Z'));
     EXPECT_EQ(ReadWholeFile(dir.File("fw") + "/COM1.zaq"), std::string(128, 'Z'));
 }

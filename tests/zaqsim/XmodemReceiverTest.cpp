@@ -76,8 +76,8 @@ TEST_F(Download, GoodBlocksThenEotKeepTheImageAndAnswerOk)
     StartTransfer();
     EXPECT_EQ(harness.Bytes(Frame(1, Block(0x11))), kAck);
     EXPECT_EQ(harness.Bytes(Frame(2, Block(0x22))), kAck);
-    // The ACK of the EOT is followed by a line end, so that "OK" starts a line.
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nOK\r\n");
+    // The EOT is acknowledged like any XMODEM receiver does, then the final answer follows.
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "OK\r\n");
     ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0], Block(0x11) + Block(0x22));
     EXPECT_EQ(harness.unit.FirmwareImage(), saved[0]);
@@ -105,7 +105,7 @@ TEST_F(Download, BadCrcAndWrongComplementAreRefusedThenResent)
     badComplement[2] = 0;
     EXPECT_EQ(harness.Bytes(badComplement), kNak);
     EXPECT_EQ(harness.Bytes(Frame(1, Block(0x33))), kAck);
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nOK\r\n");
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "OK\r\n");
     EXPECT_EQ(saved.at(0), Block(0x33));
 }
 
@@ -143,7 +143,7 @@ TEST_F(Download, BlockOutOfSequenceCancels)
 TEST_F(Download, EmptyImageIsJustEot)
 {
     StartTransfer();
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nOK\r\n");
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "OK\r\n");
     EXPECT_EQ(saved.at(0), "");
 }
 
@@ -192,7 +192,7 @@ TEST_F(Download, ImageThatCannotBeSavedAnswersError)
     saveWorks = false;
     StartTransfer();
     harness.Bytes(Frame(1, Block(0x01)));
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nERROR\r\n");
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "ERROR\r\n");
 }
 
 TEST_F(Download, HeldPacketsWaitUntilTheTransferEnds)
@@ -201,7 +201,7 @@ TEST_F(Download, HeldPacketsWaitUntilTheTransferEnds)
     StartTransfer();
     harness.unit.Hold({zaqsim::PlayItem{0, std::string("\x01\x00\x01\x00\x00", 5)}});
     EXPECT_EQ(harness.Output(), "");
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nOK\r\n" + std::string("\x01\x00\x01\x00\x00", 5));
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "OK\r\n" + std::string("\x01\x00\x01\x00\x00", 5));
 }
 
 TEST_F(Download, NakOnceForBlockK)
@@ -232,7 +232,7 @@ TEST_F(Download, FinalError)
     harness.unit.SetFirmwareInjections({.finalError = true});
     StartTransfer();
     harness.Bytes(Frame(1, Block(0x01)));
-    EXPECT_EQ(harness.Bytes(kEot), kAck + "\r\nERROR\r\n");
+    EXPECT_EQ(harness.Bytes(kEot), kAck + "ERROR\r\n");
     EXPECT_EQ(saved.size(), 1u);
 }
 

@@ -191,6 +191,11 @@ void SimUnit::SendLine(const std::string& text)
     Emit(TextLine(text));
 }
 
+void SimUnit::SendBytes(const std::string& bytes)
+{
+    Emit(bytes);
+}
+
 void SimUnit::DoRestart(std::string_view)
 {
     Answer("OK");
@@ -267,9 +272,6 @@ void SimUnit::FinishDownload(std::string& out)
     if (outcome == XmodemReceiver::Outcome::Completed) {
         firmwareImage_ = receiver_->image();
         const bool kept = !saveFirmware_ || saveFirmware_(*firmwareImage_);
-        // The library's sender does not wait for the ACK of its EOT and reads it
-        // as text: a line end after it keeps the final answer at the start of a line.
-        Emit(TextLine(""));
         Answer(kept && !config_.firmwareInjections.finalError ? "OK" : "ERROR");
     }
     receiver_.reset();

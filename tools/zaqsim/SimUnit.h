@@ -52,6 +52,8 @@ public:
     bool HasOutput() const { return !outbox_.empty(); }
     // A text line sent at once, whatever raw output is (CR LF added).
     void SendLine(const std::string& text);
+    // Bytes sent at once exactly as given, whatever raw output is (line noise, broken frames).
+    void SendBytes(const std::string& bytes);
 
     void SetSilent(bool silent) { config_.silent = silent; }
     void SetSilentCommands(std::vector<std::string> prefixes) { config_.silentCommands = std::move(prefixes); }

@@ -287,6 +287,11 @@ void Simulator::SendText(size_t unit, const std::string& text)
     Update(unit, [&](Slot& slot) { slot.unit.SendLine(text); });
 }
 
+void Simulator::SendBytes(size_t unit, const std::string& bytes)
+{
+    Update(unit, [&](Slot& slot) { slot.unit.SendBytes(bytes); });
+}
+
 void Simulator::SetSilent(size_t unit, bool silent)
 {
     Update(unit, [&](Slot& slot) { slot.unit.SetSilent(silent); });

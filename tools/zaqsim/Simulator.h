@@ -59,6 +59,8 @@ public:
     // Sent at once, whatever raw output is.
     void SendNotice(size_t unit, uint32_t channel, bool on);
     void SendText(size_t unit, const std::string& text);
+    // Bytes sent at once exactly as given (line noise, broken frames).
+    void SendBytes(size_t unit, const std::string& bytes);
 
     void SetSilent(size_t unit, bool silent);
     void SetSilentCommands(size_t unit, std::vector<std::string> prefixes);
