@@ -16,8 +16,6 @@ constexpr uint32_t kVersionChecks = 19;
 constexpr uint32_t kVersionCheckMs = 40;
 constexpr uint32_t kErrorScreenPolls = 40;
 constexpr uint32_t kErrorScreenPollMs = 50;
-// A pause this long between two bytes of one packet, or of one text line, breaks it.
-constexpr uint32_t kInterByteGapMs = 100;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
 constexpr uint8_t kCarriageReturn = 13;
@@ -124,8 +122,11 @@ void ZAQ16PORT::LiveStep()
     uint8_t byte = 0;
     const uint32_t readStart = timers.clock().Now();
     const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
+    // Reads come back as soon as a byte is there, so the time spent in them is
+    // time the line itself was quiet.
+    lineQuietMs += timers.clock().Now() - readStart;
     if (got == 1) {
-        if (lineQuietMs >= kInterByteGapMs && lineLength > 0 &&
+        if (lineQuietMs >= kInterByteTimeoutMs && lineLength > 0 &&
             !pendingCarriageReturn.Follows(timers.clock().Now())) {
             // The unit sends a line back to back: text left unfinished by a
             // pause is noise, and must not prefix the next answer.
@@ -135,10 +136,7 @@ void ZAQ16PORT::LiveStep()
         }
         lineQuietMs = 0;
         TakeByte(byte);
-    } else if (!LastReadFailed()) {
-        // Only reads that found nothing count: the line itself was quiet then.
-        lineQuietMs += timers.clock().Now() - readStart;
-    } else {
+    } else if (LastReadFailed()) {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
             commandResult = ZAQ16_RET_NOT_READY;
@@ -177,8 +175,12 @@ void ZAQ16PORT::TakeTextByte(uint8_t byte)
         return;
     }
     const uint32_t carriageReturnAt = timers.clock().Now();
+    int64_t followerWaitMs = timers.MsUntilNextDue();
+    if (followerWaitMs < 0 || followerWaitMs > kInterByteTimeoutMs) {
+        followerWaitMs = kInterByteTimeoutMs;
+    }
     uint8_t next = 0;
-    if (InStringWithin(&next, 1, 1, timers.MsUntilNextDue()) == 1) {
+    if (InStringWithin(&next, 1, 1, followerWaitMs) == 1) {
         FollowCarriageReturn(next);
     } else {
         // The read ended early for a timer, or the LF is late: the next byte may still end the line.
@@ -233,7 +235,7 @@ uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count)
     // read (the device buffers what has arrived): a read comes back empty only
     // when the line itself was quiet for the whole time-out.
     uint32_t got = 0;
-    while (got < count && !StopRequested() && InStringWithin(into + got, 1, 1, kInterByteGapMs) == 1) {
+    while (got < count && !StopRequested() && InStringWithin(into + got, 1, 1, kInterByteTimeoutMs) == 1) {
         ++got;
     }
     return got;

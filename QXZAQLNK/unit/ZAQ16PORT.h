@@ -35,6 +35,9 @@ public:
     static constexpr uint32_t kCommandWaitMs = 3000;
     static constexpr uint32_t kRestartWaitMs = 60000;
     static constexpr uint8_t kPacketStart = 0x01;
+    // The unit sends a packet, and a text line, back to back: a pause this
+    // long inside one breaks it.
+    static constexpr uint32_t kInterByteTimeoutMs = 100;
 
     // portName: the device path, or null for a port without a COM port.
     ZAQ16PORT(const char* portName, uint32_t start_channel);
@@ -145,7 +148,7 @@ protected:
 
     char lineBuffer[kLineBufferSize + 1] = {};
     uint32_t lineLength = 0;
-    PendingCarriageReturn pendingCarriageReturn;
+    PendingCarriageReturn pendingCarriageReturn{kInterByteTimeoutMs};
     // How long the line has been quiet, as the reader's empty reads measured it.
     uint32_t lineQuietMs = 0;
 

@@ -98,11 +98,21 @@ TEST_F(ReaderTiming, NoticesSplitByATimerWakeStaySeparateLines)
     EXPECT_EQ(posted[1].channel, 12u);
 }
 
-TEST_F(ReaderTiming, LineFeedWithinAByteReadTimeOfItsCarriageReturnEndsTheLine)
+TEST_F(ReaderTiming, LineFeedWithinTheInterByteTimeOutOfItsCarriageReturnEndsTheLine)
 {
     ArmTimerIn(10);
     line->Arrive(t0 + 5, "Serial=7\r");
-    line->Arrive(t0 + 250, "\n");
+    line->Arrive(t0 + 95, "\n");
+    RunUntilRead();
+    EXPECT_EQ(port->Answers().serialNumber, 7);
+}
+
+TEST_F(ReaderTiming, AnswerAfterAPauseIsNotTakenAsTheFollowerOfAnOldCarriageReturn)
+{
+    // Noise that ends in a lone CR, a quiet line, then the unit's answer.
+    ArmTimerIn(10);
+    line->Arrive(t0 + 5, "x\r");
+    line->Arrive(t0 + 250, "Serial=7\r\n");
     RunUntilRead();
     EXPECT_EQ(port->Answers().serialNumber, 7);
 }
