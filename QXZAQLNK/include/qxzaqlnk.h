@@ -29,8 +29,8 @@
  * QXZAQGetEvent from any one thread. The queue is unbounded.
  *
  * Every entry may be called from any thread, from several threads at once, and
- * from inside the callback (QXZAQStopLink and QXZAQRestart included: called
- * from the callback they do not wait for the calling reader thread). Commands to
+ * from inside the callback (QXZAQStopLink included: called from the callback
+ * it does not wait for the calling reader thread). Commands to
  * one unit are serialised; entries for different units run side by side. Every
  * entry returns within a bound: locks 3 s, Set entries 3 s (the unit's "OK" or
  * "ERROR"), Get entries 0.8 s (-1 without an answer), QXZAQRestart 60 s,
