@@ -225,6 +225,34 @@ private slots:
         QVERIFY(ticks > 0);
     }
 
+    // The link restarts while events stream in: no source is left behind, no
+    // event is listed twice, and closing while polling with a backlog ends.
+    void switchingModesDuringABurst()
+    {
+        Open({"MeridianD"});
+        EnableEvents();
+        constexpr int kEvents = 4000;
+        for (int i = 0; i < kEvents; ++i) {
+            units->Sim().QueuePacket(0, static_cast<uint8_t>(i % 16), kFromSet, MeridianHook((i / 16) % 2 == 0));
+        }
+        const auto hookLines = [&] {
+            return CountContaining(Lines(), "QXEVT_OFFHOOK") + CountContaining(Lines(), "QXEVT_ONHOOK");
+        };
+        QVERIFY(WaitFor([&] { return hookLines() > 0; }));
+        window->SetPollingMode(true);
+        window->SetPollingMode(false);
+        window->SetPollingMode(true);
+        QVERIFY(units->Sim().WaitUntilSent(0, 10000));
+        QTest::qWait(500);
+        QVERIFY(hookLines() <= kEvents);
+        QCOMPARE(CountContaining(Lines(), "Number of ZAQs 1 "), 4);
+        for (int i = 0; i < kEvents; ++i) {
+            units->Sim().QueuePacket(0, static_cast<uint8_t>(i % 16), kFromSet, MeridianHook((i / 16) % 2 == 1));
+        }
+        window->close();
+        QVERIFY(!window->PollingMode());
+    }
+
     void saveEventLogWritesTheListedLines()
     {
         Open({"MeridianD"});
