@@ -2,8 +2,12 @@
 
 #include <QMetaObject>
 #include <QTimer>
+#include <algorithm>
 
-EventInbox::EventInbox(int gatherMs, QObject* parent) : QObject(parent), gatherMs_(gatherMs) {}
+EventInbox::EventInbox(int gatherMs, qsizetype maxLines, QObject* parent)
+    : QObject(parent), gatherMs_(gatherMs), maxLines_(std::max<qsizetype>(1, maxLines))
+{
+}
 
 void EventInbox::AddLines(const QStringList& lines)
 {
@@ -15,6 +19,12 @@ void EventInbox::AddLines(const QStringList& lines)
         std::lock_guard lock(mutex_);
         wasEmpty = pending_.lines.isEmpty() && pending_.panes.empty();
         pending_.lines.append(lines);
+        // Trimmed in steps of the cap, so a stalled window costs one move per cap's worth of lines.
+        if (pending_.lines.size() >= 2 * maxLines_) {
+            const qsizetype excess = pending_.lines.size() - maxLines_;
+            pending_.lines.remove(0, excess);
+            pending_.droppedLines += excess;
+        }
     }
     Announce(wasEmpty);
 }

@@ -19,13 +19,16 @@ struct PaneText {
 struct InboxBatch {
     QStringList lines;
     std::vector<PaneText> panes;
+    qint64 droppedLines = 0;  // older lines let go while the window was busy
 };
 
 class EventInbox : public QObject {
     Q_OBJECT
 public:
     // `gatherMs`: how long the window lets a batch gather before taking it.
-    explicit EventInbox(int gatherMs = 20, QObject* parent = nullptr);
+    // While the window is busy at most `maxLines` lines wait; older ones are
+    // let go (the list would drop them anyway), so memory stays bounded.
+    explicit EventInbox(int gatherMs = 20, qsizetype maxLines = 100000, QObject* parent = nullptr);
 
     // Any thread.
     void AddLines(const QStringList& lines);
@@ -43,6 +46,7 @@ private:
     Q_INVOKABLE void ScheduleBatch();
 
     const int gatherMs_;
+    const qsizetype maxLines_;
     std::mutex mutex_;
     InboxBatch pending_;
 };

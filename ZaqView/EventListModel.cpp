@@ -43,6 +43,14 @@ void EventListModel::Append(const QStringList& lines)
     }
 }
 
+void EventListModel::NoteDropped(qint64 lines)
+{
+    if (lines > 0) {
+        dropped_ += lines;
+        emit LinesDropped(dropped_);
+    }
+}
+
 void EventListModel::Clear()
 {
     beginResetModel();

@@ -18,6 +18,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     void Append(const QStringList& lines);
+    // Counts lines that were let go before they reached the list.
+    void NoteDropped(qint64 lines);
     void Clear();
 
     int MaxLines() const { return maxLines_; }

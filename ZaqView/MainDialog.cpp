@@ -84,11 +84,13 @@ const char* const kSettingsApplication = "ZaqView";
 MainDialog::MainDialog(int maxLines, UserPrompts prompts, QWidget* parent)
     : QMainWindow(parent),
       prompts_(std::move(prompts)),
+      inbox_(kGatherMs, maxLines),
       routine_(channels_, inbox_),
       source_(routine_),
       model_(new EventListModel(maxLines, this))
 {
     setWindowTitle("ZaqView");
+    setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
     verticalSplitter_ = new QSplitter(Qt::Vertical, this);
     horizontalSplitter_ = new QSplitter(Qt::Horizontal, verticalSplitter_);
     horizontalSplitter_->addWidget(BuildControls());
@@ -483,6 +485,7 @@ void MainDialog::ShowBatch()
             panes_[pane.pane - 1]->setPlainText(pane.text);
         }
     }
+    model_->NoteDropped(batch.droppedLines);
     List(batch.lines);
 }
 

@@ -31,6 +31,8 @@ class MainDialog : public QMainWindow {
 public:
     static constexpr int kBoardButtons = 8;
     static constexpr int kPanes = 16;
+    // How long events gather before the window lists them as one batch.
+    static constexpr int kGatherMs = 20;
 
     explicit MainDialog(int maxLines = 100000, UserPrompts prompts = UserPrompts::Standard(),
                         QWidget* parent = nullptr);

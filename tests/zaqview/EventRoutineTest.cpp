@@ -279,6 +279,25 @@ private slots:
         QCOMPARE(threaded.Take().lines, QStringList{"again"});
     }
 
+    // A window that does not take its batches for a while: the inbox keeps the newest lines only.
+    void inboxLetsOldLinesGoWhileTheWindowIsBusy()
+    {
+        EventInbox busy(5, 100);
+        for (int i = 0; i < 250; ++i) {
+            busy.AddLines({QString::number(i)});
+        }
+        const InboxBatch batch = busy.Take();
+        QVERIFY(batch.lines.size() >= 100 && batch.lines.size() < 200);
+        QCOMPARE(batch.lines.last(), QString("249"));
+        QCOMPARE(batch.droppedLines + batch.lines.size(), 250);
+        QCOMPARE(busy.Take().droppedLines, 0);
+
+        EventListModel model(100);
+        model.NoteDropped(batch.droppedLines);
+        model.Append(batch.lines);
+        QCOMPARE(model.DroppedLines() + model.rowCount(), 250);
+    }
+
     void listKeepsTheNewestLinesAtItsCap()
     {
         EventListModel model(200);
