@@ -178,6 +178,26 @@ private slots:
         QVERIFY(window->Pane(5)->toPlainText().isEmpty());
     }
 
+    // The routine reads the phone status from inside the library's callback.
+    void phoneStatusUpdateListsTheAudioPaths()
+    {
+        Open({"MeridianD"});
+        EnableEvents();
+        units->Sim().QueuePacket(0, 0, kToUnit, {0x14, 0xc1});  // handset audio on
+        QVERIFY(WaitForLines("Channel 1 QXEVT_AUDIO_ON(Handset 1)", 1));
+        QCOMPARE(CountContaining(Lines(), "CURRENT HANDSET AUDIO"), 0);
+        window->SetPhoneStatusUpdate(true);
+        units->Sim().QueuePacket(0, 0, kToUnit, {0x14, 0x01});  // handset audio off
+        QVERIFY(WaitForLines("CURRENT SPEAKER AUDIO : ", 1));
+        const QStringList lines = Lines();
+        const int audio = static_cast<int>(lines.indexOf(QRegularExpression(".*Channel 1 QXEVT_AUDIO_OFF.*")));
+        QVERIFY(audio >= 0);
+        QVERIFY(lines.at(audio + 1).startsWith("CURRENT HANDSET AUDIO : "));
+        QVERIFY(lines.at(audio + 2).startsWith("CURRENT HANDSFREE AUDIO : "));
+        QVERIFY(lines.at(audio + 3).startsWith("CURRENT RECEIVER AUDIO : "));
+        QVERIFY(lines.at(audio + 4).startsWith("CURRENT SPEAKER AUDIO : "));
+    }
+
     void switchingDeliveryModesLeavesExactlyOneSource()
     {
         Open({"MeridianD"});
