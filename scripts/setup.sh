@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-dev        # the fuzz targets (libFuzzer)
   lrzsz socat                  # an independent XMODEM receiver for the firmware tests
   tshark libpri-dev            # independent ISDN decoding and traffic for the ISDN tests
+  qt6-base-dev libgl-dev       # the control-panel applet Zaq16Cntrl and its tests (Qt 6 Widgets)
 )
 
 missing=()
