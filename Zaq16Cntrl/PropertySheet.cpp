@@ -52,6 +52,8 @@ PropertySheet::PropertySheet(uint32_t unit, uint32_t pbxType, QWidget* parent)
                                static_cast<PropertyPage*>(dchannel)}) {
         connect(page, &PropertyPage::Modified, apply_, [this] { apply_->setEnabled(true); });
     }
+    // Wide enough for the five tab titles side by side.
+    setMinimumWidth(560);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons);

@@ -10,7 +10,9 @@ namespace platform {
 
 std::unique_ptr<SharedLibrary> SharedLibrary::Open(const std::string& path, std::string& error)
 {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Once loaded, a library stays mapped until the process ends: libraries
+    // such as Qt keep process-wide state that does not survive an unload.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle == nullptr) {
         const char* reason = dlerror();
         error = reason != nullptr ? reason : "cannot load " + path;

@@ -113,6 +113,31 @@ private slots:
         QCOMPARE(bench->sim->FirmwareImage(0), std::optional<std::string>(Received(image)));
     }
 
+    // The dialog going away mid-transfer waits for its workers; the progress
+    // events that still arrive reach no dialog.
+    void dialogDestroyedMidTransfer()
+    {
+        std::vector<zaqsim::UnitConfig> units(2);
+        bench->StartUnits(units);
+        bench->WriteRegistry({"COM1", "COM2"});
+        const std::string image = ImageBytes(5000);
+        const QString path = WriteImage(image);
+        CZaq16CntrlDlg dialog;
+        auto upload = dialog.CreateFirmwareDialog(path);
+        upload->List()->selectAll();
+        upload->OnOK();
+        upload.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(bench->sim->FirmwareImage(0), std::optional<std::string>(Received(image)));
+        QCOMPARE(bench->sim->FirmwareImage(1), std::optional<std::string>(Received(image)));
+        // The units are free for the next upload.
+        auto again = dialog.CreateFirmwareDialog(path);
+        again->List()->selectAll();
+        again->OnOK();
+        QTRY_VERIFY_WITH_TIMEOUT(!again->Running(), kUploadWaitMs);
+        QCOMPARE(SortedLines(again->List()), (QStringList{"COM1 SUCCESS", "COM2 SUCCESS"}));
+    }
+
     void nothingSelectedClosesTheDialog()
     {
         bench->StartUnits({zaqsim::UnitConfig{}});

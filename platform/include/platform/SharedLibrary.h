@@ -10,7 +10,8 @@ namespace platform {
 
 class SharedLibrary {
 public:
-    // Null on failure; `error` then says why.
+    // Null on failure; `error` then says why. The library stays mapped until
+    // the process ends, even after this object goes.
     static std::unique_ptr<SharedLibrary> Open(const std::string& path, std::string& error);
     ~SharedLibrary();
     SharedLibrary(const SharedLibrary&) = delete;
