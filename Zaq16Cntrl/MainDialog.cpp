@@ -300,13 +300,21 @@ std::unique_ptr<PropertySheet> CZaq16CntrlDlg::CreatePropertySheet()
         processError(this, pbxType);
         return nullptr;
     }
-    return std::make_unique<PropertySheet>(*unit, pbxType, this);
+    return std::make_unique<PropertySheet>(*unit, pbxType, nullptr);
+}
+
+// Runs a dialog made by this one over it; it goes before this one does.
+void CZaq16CntrlDlg::ShowModal(QDialog& dialog)
+{
+    dialog.setParent(this, Qt::Dialog);
+    dialog.exec();
+    dialog.setParent(nullptr);
 }
 
 void CZaq16CntrlDlg::OnProperties()
 {
     if (auto sheet = CreatePropertySheet()) {
-        sheet->exec();
+        ShowModal(*sheet);
     }
 }
 
@@ -318,7 +326,7 @@ std::unique_ptr<CLoadFirmware> CZaq16CntrlDlg::CreateFirmwareDialog(const QStrin
         return nullptr;
     }
     image.close();
-    return std::make_unique<CLoadFirmware>(path, cardCount_, [this] { uploadRunning_ = false; }, this);
+    return std::make_unique<CLoadFirmware>(path, cardCount_, [this] { uploadRunning_ = false; }, nullptr);
 }
 
 void CZaq16CntrlDlg::OnFirmware()
@@ -329,7 +337,7 @@ void CZaq16CntrlDlg::OnFirmware()
     uploadRunning_ = true;
     if (const auto path = Prompts().ChooseFirmwareFile(this)) {
         if (auto dialog = CreateFirmwareDialog(*path)) {
-            dialog->exec();
+            ShowModal(*dialog);
         }
     }
     uploadRunning_ = false;

@@ -38,6 +38,7 @@ public:
     void reject() override;
 
     // The property sheet of the selected unit, or null (after telling why).
+    // The dialogs made here belong to the caller.
     std::unique_ptr<PropertySheet> CreatePropertySheet();
     // The upload dialog for an image that has been chosen and opens; null (after
     // telling why) otherwise.
@@ -62,6 +63,7 @@ private:
     bool RefuseWhileUploading();
     std::optional<uint32_t> SelectedUnit() const;
     void ShowTraceFile();
+    void ShowModal(QDialog& dialog);
 
     QTreeWidget* tree_ = nullptr;
     std::array<QRadioButton*, 6> levels_{};
