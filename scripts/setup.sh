@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-dev        # the fuzz targets (libFuzzer)
   lrzsz socat                  # an independent XMODEM receiver for the firmware tests
   tshark libpri-dev            # independent ISDN decoding and traffic for the ISDN tests
-  qt6-base-dev libgl-dev       # the event viewer ZaqView and its tests
+  qt6-base-dev libgl-dev       # the viewer ZaqView, the applet Zaq16Cntrl and their tests (Qt 6 Widgets)
 )
 
 missing=()
