@@ -9,6 +9,8 @@ packages=(
   clang libclang-rt-dev        # the fuzz targets (libFuzzer)
   lrzsz socat                  # an independent XMODEM receiver for the firmware tests
   tshark libpri-dev            # independent ISDN decoding and traffic for the ISDN tests
+  libmosquitto-dev mosquitto mosquitto-clients  # zaqbridge and its broker tests
+  lintian dpkg-dev fakeroot    # building and checking the .deb package
 )
 
 missing=()
