@@ -181,8 +181,15 @@ TEST_F(BrokerTest, ABrokerRestartLosesNothingWithinTheBufferAndReportsTheRest)
         return !dropped.empty() &&
                static_cast<long long>(SequencesOf(EventsOf(all)).size()) + std::stoll(dropped) == kTotal;
     };
-    ASSERT_TRUE(subscriber.WaitFor(accounted, 20000)) << bridge->Output();
+    const bool allAccounted = subscriber.WaitFor(accounted, 20000);
     const std::vector<ReceivedMessage> messages = subscriber.Messages();
+    if (!allAccounted) {
+        bridge->Interrupt();
+        bridge->Wait(20000);
+    }
+    ASSERT_TRUE(allAccounted) << bridge->Output() << "dropped: " << LastPayload(messages, "/dropped")
+                              << "\nreceived: " << ::testing::PrintToString(SequencesOf(EventsOf(messages)))
+                              << "\nbroker:\n" << broker->Output();
     const std::vector<PublishedEvent> events = EventsOf(messages);
     const std::set<long long> sequences = SequencesOf(events);
     // Everything up to the buffer's size arrived; only what came beyond it is missing.

@@ -70,7 +70,11 @@ bool MosquittoBroker::Launch()
                        "max_queued_messages 0\n"
                        "log_type error\nlog_type warning\nlog_type notice\nlog_type information\n";
     if (persistence_) {
-        text += "persistence true\npersistence_location " + directory_ + "/\nautosave_interval 0\n";
+        // Started by root, mosquitto drops to its own user: that user must be able to write there.
+        const std::filesystem::path store = std::filesystem::path(directory_) / "broker-store";
+        std::filesystem::create_directories(store);
+        std::filesystem::permissions(store, std::filesystem::perms::all);
+        text += "persistence true\npersistence_location " + store.string() + "/\nautosave_interval 0\n";
     }
     WriteWholeFile(config, text);
     broker_ = platform::Program::Start({ProgramPath(), "-c", config});

@@ -25,8 +25,9 @@ bool MqttSession::Start(std::string& error)
     mosquitto_connect_callback_set(client_, &MqttSession::OnConnect);
     mosquitto_disconnect_callback_set(client_, &MqttSession::OnDisconnect);
     mosquitto_publish_callback_set(client_, &MqttSession::OnPublish);
-    // No limit of libmosquitto's own: the bridge bounds what it hands over.
-    mosquitto_max_inflight_messages_set(client_, 0);
+    mosquitto_max_inflight_messages_set(client_, settings_.inflightMessages);
+    // Small messages go out at once, not held back for the broker's acknowledgements.
+    mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_reconnect_delay_set(client_, settings_.reconnectMinSeconds, settings_.reconnectMaxSeconds, true);
     int result = MOSQ_ERR_SUCCESS;
     if (!settings_.willTopic.empty()) {

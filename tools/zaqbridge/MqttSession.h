@@ -29,6 +29,10 @@ struct MqttSettings {
     uint32_t reconnectMaxSeconds = 30;
     std::string willTopic;
     std::string willPayload;
+    // Messages in flight at once (sent, not yet acknowledged). libmosquitto
+    // needs a limit to send them again after a reconnection, and looks each
+    // acknowledgement up in a list, so a long one costs.
+    uint32_t inflightMessages = 100;
 };
 
 class MqttSession {
@@ -49,6 +53,7 @@ public:
     void Stop();
 
     bool Connected() const { return connected_; }
+    uint32_t InflightLimit() const { return settings_.inflightMessages; }
     // Counts the connections made so far, so that a caller sees a reconnection.
     uint64_t Connections() const { return connections_; }
     // QoS 1 messages handed over and not yet acknowledged by the broker.

@@ -13,8 +13,8 @@ constexpr size_t kBatchEvents = 512;
 
 }  // namespace
 
-Publisher::Publisher(std::string site, EventBuffer& buffer, MqttSession& session, uint32_t window)
-    : site_(std::move(site)), buffer_(buffer), session_(session), window_(window)
+Publisher::Publisher(std::string site, EventBuffer& buffer, MqttSession& session)
+    : site_(std::move(site)), buffer_(buffer), session_(session)
 {
 }
 
@@ -65,7 +65,8 @@ void Publisher::Run()
             PublishOnConnection();
         }
         ReportDropped();
-        const int64_t room = static_cast<int64_t>(window_) - session_.Unacknowledged();
+        // Events stay in the bounded buffer until the connection has room for them.
+        const int64_t room = static_cast<int64_t>(session_.InflightLimit()) - session_.Unacknowledged();
         if (room <= 0) {
             session_.WaitForChange(kIdleWaitMs);
             continue;

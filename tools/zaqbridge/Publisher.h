@@ -15,8 +15,7 @@
 
 class Publisher {
 public:
-    // At most `window` messages wait for the broker's acknowledgement at once.
-    Publisher(std::string site, EventBuffer& buffer, MqttSession& session, uint32_t window = 2000);
+    Publisher(std::string site, EventBuffer& buffer, MqttSession& session);
     ~Publisher();
     Publisher(const Publisher&) = delete;
     Publisher& operator=(const Publisher&) = delete;
@@ -38,7 +37,6 @@ private:
     const std::string site_;
     EventBuffer& buffer_;
     MqttSession& session_;
-    const uint32_t window_;
     ChannelStates states_;
     std::vector<BridgeEvent> batch_;
     std::atomic<bool> stop_{false};
