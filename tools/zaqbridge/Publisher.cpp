@@ -10,6 +10,7 @@ namespace {
 
 constexpr uint32_t kIdleWaitMs = 100;
 constexpr size_t kBatchEvents = 512;
+constexpr uint32_t kResendWaitMs = 5000;
 
 }  // namespace
 
@@ -62,6 +63,7 @@ void Publisher::Run()
         }
         if (session_.Connections() != connectionsSeen) {
             connectionsSeen = session_.Connections();
+            AwaitResentMessages();
             PublishOnConnection();
         }
         ReportDropped();
@@ -74,6 +76,17 @@ void Publisher::Run()
         buffer_.TakeBatch(batch_, std::min<size_t>(static_cast<size_t>(room), kBatchEvents), kIdleWaitMs);
         idle_ = batch_.empty();
         PublishBatch();
+    }
+}
+
+void Publisher::AwaitResentMessages()
+{
+    // What was in flight when the connection broke goes again first (libmosquitto
+    // sends it after the connection is made): newer events must not overtake it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResendWaitMs);
+    while (!stop_ && session_.Connected() && session_.Unacknowledged() > 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        session_.WaitForChange(20);
     }
 }
 

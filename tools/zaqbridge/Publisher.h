@@ -30,6 +30,7 @@ public:
 
 private:
     void Run();
+    void AwaitResentMessages();
     void PublishOnConnection();
     void PublishBatch();
     void ReportDropped();
