@@ -1,7 +1,5 @@
 #include "BridgeFixture.h"
 
-#include <regex>
-
 #include "RegistryWriter.h"
 #include "platform/ProcessEnvironment.h"
 
@@ -61,24 +59,33 @@ std::pair<int, std::string> BridgeFixture::RunBridge(const std::string& site, st
 
 std::string BridgeFixture::WithoutTimeStamp(const std::string& json)
 {
-    static const std::regex stamp(",\"timeStamp\":[0-9]+");
-    return std::regex_replace(json, stamp, "");
+    const std::string key = ",\"timeStamp\":";
+    const size_t at = json.find(key);
+    if (at == std::string::npos) {
+        return json;
+    }
+    const size_t end = json.find_first_not_of("0123456789", at + key.size());
+    return json.substr(0, at) + (end == std::string::npos ? "" : json.substr(end));
 }
 
 std::vector<PublishedEvent> BridgeFixture::EventsOf(const std::vector<ReceivedMessage>& messages)
 {
-    static const std::regex head("^\\{\"site\":\"([^\"]*)\",\"seq\":([0-9]+),");
+    // The bridge's object starts {"site":"<site>","seq":<n>, and zaqmon's follows.
+    const std::string siteKey = "{\"site\":\"", seqKey = "\",\"seq\":";
     std::vector<PublishedEvent> events;
     for (const ReceivedMessage& message : messages) {
-        std::smatch match;
-        if (CountTopicsEndingWith({message}, "/event") == 0 || !std::regex_search(message.payload, match, head)) {
+        const std::string& payload = message.payload;
+        const size_t seqAt = payload.find(seqKey);
+        const size_t restAt = seqAt == std::string::npos ? seqAt : payload.find(',', seqAt + seqKey.size());
+        if (CountTopicsEndingWith({message}, "/event") == 0 || payload.rfind(siteKey, 0) != 0 ||
+            restAt == std::string::npos) {
             continue;
         }
         PublishedEvent event;
-        event.site = match[1];
-        event.sequence = std::stoll(match[2]);
+        event.site = payload.substr(siteKey.size(), seqAt - siteKey.size());
+        event.sequence = std::stoll(payload.substr(seqAt + seqKey.size()));
         event.topic = message.topic;
-        event.json = WithoutTimeStamp("{" + message.payload.substr(match.length(0)));
+        event.json = WithoutTimeStamp("{" + payload.substr(restAt + 1));
         event.channel = JsonNumber(event.json, "channel");
         events.push_back(std::move(event));
     }
