@@ -43,7 +43,43 @@ bool ViewerNamesWithHexParameter(uint32_t code)
            (InRange(code, QXEVT_CALL_CONNECTED, QXEVT_CALL_REJECTED)) || code == QXEVT_CALL_ALERTING;
 }
 
+// At most 31 digits, ended by the digit count or an earlier zero byte.
+std::string NumberDigits(const ZAQ16_PARTY_NUMBER& number)
+{
+    const size_t limit = sizeof number.digits - 1;
+    const size_t count = number.digitCount < limit ? number.digitCount : limit;
+    std::string digits(number.digits, count);
+    return digits.substr(0, digits.find('\0'));
+}
+
 }  // namespace
+
+std::vector<std::string> ViewerDisplayLines(const ZAQ16_EVENT& e, std::string_view display)
+{
+    const std::string prefix = Format("(%d) Board %d Channel %d  ", static_cast<int>(e.timeStamp),
+                                      static_cast<int>(e.board), static_cast<int>(e.channel));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= display.size()) {
+        size_t end = display.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = display.size();
+        }
+        if (end > start) {
+            lines.push_back(prefix + std::string(display.substr(start, end - start)));
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> ViewerCallNumberLines(const ZAQ16_EVENT& e, const ZAQ16_CALL_STATUS& call)
+{
+    const std::string prefix = Format("(%d) Board %d, Channel %d ", static_cast<int>(e.timeStamp),
+                                      static_cast<int>(e.board), static_cast<int>(e.channel));
+    return {prefix + "Calling Number : " + NumberDigits(call.callingNumber),
+            prefix + "Called Number : " + NumberDigits(call.calledNumber)};
+}
 
 std::string EventText(const ZAQ16_EVENT& e, EventTextStyle style)
 {

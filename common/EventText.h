@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "qxzaqlnk.h"
 
@@ -12,3 +14,11 @@ enum class EventTextStyle {
 };
 
 std::string EventText(const ZAQ16_EVENT& event, EventTextStyle style = EventTextStyle::Trace);
+
+// The viewer's lines for a display text: one "(tick) Board b Channel c  text"
+// per non-empty piece between line feeds.
+std::vector<std::string> ViewerDisplayLines(const ZAQ16_EVENT& event, std::string_view display);
+
+// The viewer's two lines for a connected call: its calling and called number
+// (each at most 31 characters, cut at its digit count).
+std::vector<std::string> ViewerCallNumberLines(const ZAQ16_EVENT& event, const ZAQ16_CALL_STATUS& call);

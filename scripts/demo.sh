@@ -2,11 +2,26 @@
 # The monitor on simulated units: builds the programs, starts zaqsim with the
 # bundled demo scenario and runs zaqmon on its units until Ctrl-C.
 # Arguments are handed to zaqmon (for example --json, --channels 1-4, --duration 30).
+# --gui opens the event viewer ZaqView on the units instead (a display is needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+gui=false
+if [ "${1:-}" = "--gui" ]; then
+  gui=true
+  shift
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "demo.sh --gui: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)" >&2
+    exit 1
+  fi
+fi
+
 scripts/setup.sh
-scripts/build.sh --target zaqsim zaqmon >/dev/null
+if $gui; then
+  scripts/build.sh --target zaqsim ZaqView >/dev/null
+else
+  scripts/build.sh --target zaqsim zaqmon >/dev/null
+fi
 
 work=$(mktemp -d)
 cleanup() {
@@ -32,4 +47,12 @@ for _ in $(seq 50); do
 done
 cat "$work/zaqsim.log"
 
-build/tools/zaqmon/zaqmon "$@"
+if $gui; then
+  if [ ! -x build/ZaqView/ZaqView ]; then
+    echo "demo.sh --gui: ZaqView was not built (is qt6-base-dev installed?)" >&2
+    exit 1
+  fi
+  build/ZaqView/ZaqView --enable-events "$@"
+else
+  build/tools/zaqmon/zaqmon "$@"
+fi

@@ -9,6 +9,9 @@ packages=(
   clang libclang-rt-dev        # the fuzz targets (libFuzzer)
   lrzsz socat                  # an independent XMODEM receiver for the firmware tests
   tshark libpri-dev            # independent ISDN decoding and traffic for the ISDN tests
+  qt6-base-dev libgl-dev       # the viewer ZaqView, the applet Zaq16Cntrl and their tests (Qt 6 Widgets)
+  libmosquitto-dev mosquitto mosquitto-clients  # zaqbridge and its broker tests
+  lintian dpkg-dev fakeroot    # building and checking the .deb package
 )
 
 missing=()

@@ -13,6 +13,30 @@
  * records are packed. The event record ZAQ16_EVENT is NOT packed: it is eight
  * 32-bit words on a 32-bit build (32 bytes); on a 64-bit build its last field,
  * callRecord, is a pointer at offset 32 (natural alignment, 40 bytes in all).
+ *
+ * Threads
+ * -------
+ * Each started unit (and each playback of a dump file) has one reader thread
+ * inside the library. Decoding, display timers, the ISDN monitor, playback and
+ * the firmware transfer of that unit run on it, and so does the application's
+ * callback: QXZAQStartLink(callback) delivers every event by calling it on the
+ * reader thread of the board that produced it. Calls are serialised across all
+ * boards (one at a time); the ZAQ16_EVENT and its callRecord are valid only
+ * during the call. A callback that keeps the library waiting more than 3 s
+ * makes the other boards' events time out and be lost ("!!!! Timed Out !!!" in
+ * the trace), so hand long work to a thread of your own.
+ * With QXZAQStartLink(NULL) events are queued instead; take them with
+ * QXZAQGetEvent from any one thread. The queue is unbounded.
+ *
+ * Every entry may be called from any thread, from several threads at once, and
+ * from inside the callback (QXZAQStopLink included: called from the callback
+ * it does not wait for the calling reader thread). Commands to
+ * one unit are serialised; entries for different units run side by side. Every
+ * entry returns within a bound: locks 3 s, Set entries 3 s (the unit's "OK" or
+ * "ERROR"), Get entries 0.8 s (-1 without an answer), QXZAQRestart 60 s,
+ * QXZAQUploadFirmware 90 s (a second upload to the same board is refused at
+ * once), QXZAQStopLink a few seconds per silent unit at most. No C++ exception
+ * leaves the library: an unexpected failure returns ZAQ16_RET_FAILED.
  */
 #ifndef QXZAQLNK_H
 #define QXZAQLNK_H

@@ -96,8 +96,8 @@ constexpr TimerRule kTimerRules[kCallTimerCount] = {
     /* kCoRetrieve */ {40, true, kAuxRetrieveIndication, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
 };
 
-// Who sent what moved a call: the network (a message from the CO), or
-// anything else (the terminal, a timer, the data link).
+// What moved a call: a message of the network (the CO), or anything else
+// (a message of the terminal, a timer, the data link).
 enum class Mover { Network, Other };
 
 // Follows the line's other terminal endpoint's copy of an incoming call: a

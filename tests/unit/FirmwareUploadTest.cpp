@@ -95,6 +95,7 @@ protected:
     // The unit back in its command mode: it answers "SET BUS" and confirms every other command.
     void AnswerCommands()
     {
+        std::lock_guard<std::mutex> guard(wire->mutex);
         wire->responder = [](const std::string& written) -> std::string {
             if (written == "SET BUS\r") {
                 return "Bus=MVIP\r\n";
@@ -254,9 +255,12 @@ TEST_F(FirmwareUpload, TimeOutWhileTheReaderIsBusyWithTheTransferLeavesThePortAn
 TEST_F(FirmwareUpload, SecondUploadWhileOneRunsIsRefusedAndTouchesNothing)
 {
     // The receiver asks for blocks only when the test says so.
-    wire->responder = [this](const std::string& written) {
-        return written == "DOWNLOAD\r" ? std::string() : receiver.Respond(written);
-    };
+    {
+        std::lock_guard<std::mutex> guard(wire->mutex);
+        wire->responder = [this](const std::string& written) {
+            return written == "DOWNLOAD\r" ? std::string() : receiver.Respond(written);
+        };
+    }
     const std::string first = Image(300);
     std::atomic<uint32_t> status{ZAQ16_RET_PENDING};
     std::thread upload([&] { status = port->UploadFirmware(first.c_str()); });

@@ -291,3 +291,16 @@ TEST(SimUnitOutput, TakesNoMoreThanAsked)
     EXPECT_EQ(harness.unit.TakeOutput(), "Definity2D\r\n");
     EXPECT_EQ(harness.unit.MsUntilNextDue(), -1);
 }
+
+// The line never pauses inside an item: whole items only, the first one whatever its size.
+TEST(SimUnitOutput, WholeItemsAreNeverCut)
+{
+    UnitHarness harness;
+    harness.unit.SendLine("5Y");
+    harness.unit.SendLine("12N");
+    harness.unit.SendLine("Anything");
+    EXPECT_EQ(harness.unit.TakeWholeItems(2), "5Y\r\n");
+    EXPECT_EQ(harness.unit.TakeWholeItems(9), "12N\r\n");
+    EXPECT_EQ(harness.unit.TakeWholeItems(100), "Anything\r\n");
+    EXPECT_EQ(harness.unit.TakeWholeItems(100), "");
+}

@@ -294,6 +294,21 @@ private:
 
 }  // namespace
 
+bool IsCaptureFile(std::span<const uint8_t> file)
+{
+    ByteReader little(file, false);
+    uint32_t magic = 0;
+    if (!little.U32(magic)) {
+        return false;
+    }
+    for (const uint32_t known : {kPcapMicroseconds, kPcapNanoseconds, kSectionHeaderBlock}) {
+        if (magic == known || magic == __builtin_bswap32(known)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Capture ReadCapture(std::span<const uint8_t> file)
 {
     ByteReader little(file, false);

@@ -23,6 +23,10 @@ struct Capture {
     std::string error;  // empty when the whole file was read; else what is wrong and where
 };
 
+// True when the file starts with the magic number of pcap (either byte order,
+// micro- or nanoseconds) or pcapng; dump files never do (they start with 0x01 or 0x02).
+bool IsCaptureFile(std::span<const uint8_t> file);
+
 // Reads a whole capture file. On a damaged or truncated file `error` says
 // what and where, and `packets` holds what came before the damage. The
 // packets refer to the file's bytes, which must outlive them.

@@ -15,6 +15,8 @@ std::string Prefix(const ZAQ16_EVENT& e)
     return text;
 }
 
+}  // namespace
+
 std::string JsonString(const std::string& text)
 {
     std::string quoted = "\"";
@@ -49,7 +51,15 @@ std::string JsonString(const std::string& text)
     return quoted + "\"";
 }
 
-}  // namespace
+std::string CallJsonFields(const ZAQ16_CALL_STATUS& call)
+{
+    char fields[160];
+    std::snprintf(fields, sizeof fields, "\"callRef\":%u,\"direction\":%u,\"state\":%u,\"cause\":%u,\"bChannel\":%u",
+                  call.callRef, call.direction, call.callState, call.cause, call.bChannel);
+    return fields + (",\"calledNumber\":" + JsonString(PartyNumberText(call.calledNumber))) +
+           ",\"callingNumber\":" + JsonString(PartyNumberText(call.callingNumber)) +
+           ",\"connectedNumber\":" + JsonString(PartyNumberText(call.connectedNumber));
+}
 
 bool IsCallEvent(uint32_t code)
 {
@@ -124,15 +134,7 @@ std::string EventJson(const ZAQ16_EVENT& event, const EventDetails& details)
         }
     }
     if (details.call != nullptr && IsCallEvent(event.eventCode)) {
-        const ZAQ16_CALL_STATUS& call = *details.call;
-        char fields[160];
-        std::snprintf(fields, sizeof fields,
-                      ",\"callRef\":%u,\"direction\":%u,\"state\":%u,\"cause\":%u,\"bChannel\":%u", call.callRef,
-                      call.direction, call.callState, call.cause, call.bChannel);
-        json += fields;
-        json += ",\"calledNumber\":" + JsonString(PartyNumberText(call.calledNumber));
-        json += ",\"callingNumber\":" + JsonString(PartyNumberText(call.callingNumber));
-        json += ",\"connectedNumber\":" + JsonString(PartyNumberText(call.connectedNumber));
+        json += "," + CallJsonFields(*details.call);
     }
     return json + "}";
 }

@@ -26,6 +26,13 @@ std::vector<std::string> EventLines(const ZAQ16_EVENT& event, const EventDetails
 // timeStamp, and the display text or the call's numbers, cause and state.
 std::string EventJson(const ZAQ16_EVENT& event, const EventDetails& details);
 
+// The call's fields for a JSON object (no braces, no leading comma): callRef,
+// direction, state, cause, bChannel and the called, calling and connected numbers.
+std::string CallJsonFields(const ZAQ16_CALL_STATUS& call);
+
+// `text` as a JSON string, quotes included.
+std::string JsonString(const std::string& text);
+
 // A party number's digits as text (at most 31 characters).
 std::string PartyNumberText(const ZAQ16_PARTY_NUMBER& number);
 

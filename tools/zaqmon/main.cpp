@@ -4,12 +4,15 @@
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "EventDetailsReader.h"
 #include "EventPrinter.h"
 #include "MonitorOptions.h"
+#include "PlayFile.h"
 #include "common/PbxText.h"
 #include "platform/Clock.h"
 #include "qxzaqlnk.h"
@@ -43,29 +46,8 @@ void Show(const ZAQ16_EVENT& event)
     if (!options.channels.Selected(event.channel)) {
         return;
     }
-    EventDetails details;
-    if (event.eventCode == QXEVT_MESSAGE_CHANGE) {
-        std::string text(event.param + 1, '\0');
-        const uint32_t result = QXZAQGetMessage(event.channel, text.data(), event.param);
-        if (result == ZAQ16_RET_SUCCESS || result == ZAQ16_RET_TRUNCATED) {
-            text.resize(event.param);
-            const size_t end = text.find('\0');
-            details.display = end == std::string::npos ? text : text.substr(0, end);
-        } else {
-            details.displayError = result;
-        }
-    }
-    ZAQ16_CALL_STATUS polledCall{};
-    if (event.callRecord != nullptr && event.param == sizeof(ZAQ16_CALL_STATUS)) {
-        details.call = static_cast<const ZAQ16_CALL_STATUS*>(event.callRecord);
-    } else if (event.callRecord == nullptr && IsCallEvent(event.eventCode)) {
-        // A polled event comes without its record: the call is read by its
-        // channel, as it stands now (an ended call shows its idle entity).
-        uint32_t size = 0;
-        if (QXZAQ_CC_GetStatusByCh(event.channel, &polledCall, &size) == ZAQ16_RET_SUCCESS) {
-            details.call = &polledCall;
-        }
-    }
+    ZAQ16_CALL_STATUS call{};
+    const EventDetails details = ReadEventDetails(event, call);
     std::lock_guard<std::mutex> guard(outputLock);
     if (options.json) {
         std::printf("%s\n", EventJson(event, details).c_str());
@@ -122,19 +104,6 @@ void DescribeBoards(uint32_t boards)
     }
 }
 
-// The units a dump file holds: its header's count, or the live boards for a file without one.
-uint32_t BoardsInDump(const std::string& path, uint32_t liveBoards)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return 0;
-    }
-    const int format = std::fgetc(file);
-    const int boards = std::fgetc(file);
-    std::fclose(file);
-    return format == 2 ? static_cast<uint32_t>(boards == EOF ? 0 : boards) : liveBoards;
-}
-
 void PollEvents()
 {
     uint32_t reserved = 0;
@@ -185,14 +154,22 @@ int main(int argc, char** argv)
     Note(Formatted("Number of ZAQs %u ", boards));
 
     uint32_t playedBoards = 0;
+    std::unique_ptr<PlayFile> playFile;
     if (playing) {
-        const uint32_t result = QXZAQPlayDChannelEventsTime(options.playFile.c_str(), options.timeMode);
+        playFile = std::make_unique<PlayFile>(options.playFile, boards);
+        for (const std::string& warning : playFile->Warnings()) {
+            Note(warning);
+        }
+        const uint32_t result = playFile->Ok()
+                                    ? QXZAQPlayDChannelEventsTime(playFile->DumpPath().c_str(), options.timeMode)
+                                    : ZAQ16_RET_FAILED;
         if (result != ZAQ16_RET_SUCCESS) {
-            Note(Formatted("Playing %s failed (0x%08X)", options.playFile.c_str(), result));
+            Note(playFile->Ok() ? Formatted("Playing %s failed (0x%08X)", options.playFile.c_str(), result)
+                                : playFile->Error());
             QXZAQStopLink();
             return 1;
         }
-        playedBoards = BoardsInDump(options.playFile, boards);
+        playedBoards = playFile->Boards();
     }
 
     const uint32_t start = platform::TickCount();

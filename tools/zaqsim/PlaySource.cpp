@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "DumpFile.h"
+#include "PlayableFile.h"
 #include "Scenario.h"
 
 namespace zaqsim {
@@ -49,11 +50,14 @@ PlaySource LoadScenarioFile(const std::string& path, size_t unitCount, double ti
 PlaySource LoadDumpFile(const std::string& path, size_t unitCount, double timeScale)
 {
     PlaySource source;
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        source.error = path + ": cannot be read";
+    // A pcap or pcapng capture is converted in memory, as pcap2dmp would.
+    pcap2dmp::PlayableFile playable = pcap2dmp::LoadPlayableFile(path);
+    source.warnings = std::move(playable.warnings);
+    if (!playable.error.empty()) {
+        source.error = playable.error;
         return source;
     }
+    const std::string bytes(playable.dump.begin(), playable.dump.end());
     DumpPlay play = LoadDump(bytes, unitCount, timeScale);
     if (!play.error.empty())
         source.warnings.push_back(path + ": " + play.error + "; playing the " + std::to_string(play.records) +

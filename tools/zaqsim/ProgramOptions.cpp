@@ -253,7 +253,8 @@ Where:
   --firmware-dir DIR      write each received firmware image as DIR/COMn.zaq
 What the units send while raw output is on:
   --scenario FILE         a scenario file (see tools/zaqsim/README.md)
-  --dump FILE             a dump file recorded by the library
+  --dump FILE             a dump file recorded by the library, or a pcap/pcapng
+                          capture of LAPD frames (converted as pcap2dmp does)
   --loop                  start the scenario or dump again when it ends
   --time-scale X          multiply delays and recorded gaps by X
                           (1 as written, 0.5 twice as fast, 0 no gaps)

@@ -371,6 +371,22 @@ std::string SimUnit::TakeOutput(size_t maxBytes)
     return out;
 }
 
+std::string SimUnit::TakeWholeItems(size_t maxBytes)
+{
+    std::string out;
+    for (;;) {
+        ReleaseHeldItems();
+        if (outbox_.empty() || !Passed(outbox_.front().notBefore))
+            break;
+        const std::string& head = outbox_.front().bytes;
+        if (!out.empty() && out.size() + head.size() > maxBytes)
+            break;
+        out += head;
+        outbox_.pop_front();
+    }
+    return out;
+}
+
 int64_t SimUnit::MsUntilNextDue() const
 {
     const uint32_t now = clock_.Now();

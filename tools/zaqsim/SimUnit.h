@@ -40,6 +40,10 @@ public:
     void Poll();
     // Takes up to `maxBytes` of what is due to be sent now, in order.
     std::string TakeOutput(size_t maxBytes = SIZE_MAX);
+    // Takes whole items (packets, answer lines) due now, in order, while they fit
+    // in `maxBytes`; the first item is taken whole whatever its size. A real unit
+    // sends an item's bytes back to back, so the line must never pause inside one.
+    std::string TakeWholeItems(size_t maxBytes);
     // Milliseconds until Poll or TakeOutput has something new to do; -1: nothing planned.
     int64_t MsUntilNextDue() const;
 

@@ -197,10 +197,12 @@ int64_t Simulator::ServeUnits()
         bool blocked = false;
         while (budget > 0 && !blocked) {
             if (slot->pending.empty())
-                slot->pending = slot->unit.TakeOutput(std::min(budget, kChunk));
+                slot->pending = slot->unit.TakeWholeItems(std::min(budget, kChunk));
             if (slot->pending.empty())
                 break;
-            const platform::PtyIo io = slot->pty->Write(slot->pending.data(), std::min(budget, slot->pending.size()));
+            // Whole items go out in one write (the pacer's credit may go below
+            // zero for it), so the library never sees a pause inside a packet.
+            const platform::PtyIo io = slot->pty->Write(slot->pending.data(), slot->pending.size());
             slot->pacer.Spend(io.bytes);
             slot->pending.erase(0, io.bytes);
             budget -= std::min(budget, io.bytes);

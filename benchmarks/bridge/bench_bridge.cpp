@@ -1,0 +1,245 @@
+// zaqbridge end to end, with a mosquitto broker of its own on localhost:
+//  1. throughput: the demo recording repeated many times, played by
+//     `zaqbridge --play` as fast as the library goes; events per second as the
+//     subscriber receives them (first to last);
+//  2. latency: one simulated Definity unit; a hook packet is written to the
+//     unit's pseudo-terminal and timed until the subscriber has the event.
+//
+//   bench_bridge [repetitions] [latency-samples]
+#include <mosquitto.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "RegistryWriter.h"
+#include "Simulator.h"
+#include "platform/ProcessEnvironment.h"
+#include "platform/Program.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration duration)
+{
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+class Subscriber {
+public:
+    Subscriber(int port, const std::string& filter) : filter_(filter)
+    {
+        client_ = mosquitto_new(nullptr, true, this);
+        mosquitto_connect_callback_set(client_, [](mosquitto* client, void* self, int) {
+            mosquitto_subscribe(client, nullptr, static_cast<Subscriber*>(self)->filter_.c_str(), 1);
+        });
+        mosquitto_subscribe_callback_set(client_, [](mosquitto*, void* self, int, int, const int*) {
+            auto* subscriber = static_cast<Subscriber*>(self);
+            std::lock_guard<std::mutex> guard(subscriber->lock_);
+            subscriber->subscribed_ = true;
+            subscriber->changed_.notify_all();
+        });
+        mosquitto_message_callback_set(client_, [](mosquitto*, void* self, const mosquitto_message*) {
+            auto* subscriber = static_cast<Subscriber*>(self);
+            const Clock::time_point now = Clock::now();
+            std::lock_guard<std::mutex> guard(subscriber->lock_);
+            if (subscriber->count_++ == 0) {
+                subscriber->first_ = now;
+            }
+            subscriber->last_ = now;
+            subscriber->changed_.notify_all();
+        });
+        mosquitto_connect(client_, "127.0.0.1", port, 30);
+        mosquitto_loop_start(client_);
+    }
+    ~Subscriber()
+    {
+        mosquitto_disconnect(client_);
+        mosquitto_loop_stop(client_, false);
+        mosquitto_destroy(client_);
+    }
+    bool WaitSubscribed()
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        return changed_.wait_for(guard, std::chrono::seconds(10), [this] { return subscribed_; });
+    }
+    // Waits until `count` messages have come (at most `timeout`); the time of the last.
+    bool WaitCount(uint64_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        return changed_.wait_for(guard, timeout, [&] { return count_ >= count; });
+    }
+    uint64_t Count()
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        return count_;
+    }
+    Clock::time_point First() { std::lock_guard<std::mutex> guard(lock_); return first_; }
+    Clock::time_point Last() { std::lock_guard<std::mutex> guard(lock_); return last_; }
+
+private:
+    std::string filter_;
+    mosquitto* client_ = nullptr;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool subscribed_ = false;
+    uint64_t count_ = 0;
+    Clock::time_point first_, last_;
+};
+
+std::unique_ptr<platform::Program> StartBroker(const std::filesystem::path& directory, int& port)
+{
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        port = std::uniform_int_distribution<int>(20000, 60000)(random);
+        const std::string config = (directory / "mosquitto.conf").string();
+        std::ofstream(config) << "listener " << port << " 127.0.0.1\nallow_anonymous true\n"
+                              << "max_inflight_messages 0\nmax_queued_messages 0\n";
+        auto broker = platform::Program::Start({"/usr/sbin/mosquitto", "-c", config});
+        if (broker && broker->WaitForOutput("running", 10000)) {
+            return broker;
+        }
+    }
+    return nullptr;
+}
+
+// The demo recording with its records repeated `repetitions` times, without gaps.
+bool WriteRepeatedDemo(const std::string& path, int repetitions)
+{
+    std::ifstream in(ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.dmp", std::ios::binary);
+    std::string demo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (demo.size() < 2 || demo[0] != 2) {
+        return false;
+    }
+    const size_t header = 2 + static_cast<uint8_t>(demo[1]);
+    std::string records;
+    for (size_t at = header; at + 9 <= demo.size();) {
+        const size_t length = static_cast<uint8_t>(demo[at + 8]);
+        std::string record = demo.substr(at, 9 + length + 1);
+        record.replace(2, 4, std::string(4, '\0'));
+        records += record;
+        at += 9 + length + 1;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << demo.substr(0, header);
+    for (int i = 0; i < repetitions; ++i) {
+        out << records;
+    }
+    return static_cast<bool>(out);
+}
+
+std::string BridgePath()
+{
+    return ZAQ_BINARY_DIR "/tools/zaqbridge/zaqbridge";
+}
+
+void Throughput(const std::filesystem::path& directory, int port, int repetitions)
+{
+    const std::string dump = (directory / "repeated.dmp").string();
+    if (!WriteRepeatedDemo(dump, repetitions)) {
+        std::printf("throughput: the demo recording cannot be read\n");
+        return;
+    }
+    Subscriber subscriber(port, "zaq16/bench/+/+/event");
+    subscriber.WaitSubscribed();
+    const Clock::time_point start = Clock::now();
+    auto bridge = platform::Program::Start({BridgePath(), "--config", "/dev/null", "--site", "bench", "--host",
+                                            "127.0.0.1", "--port", std::to_string(port), "--buffer", "1000000",
+                                            "--play", dump, "--time-mode", "0"});
+    const int code = bridge ? bridge->Wait(600000) : -1;
+    const double wallMs = Ms(Clock::now() - start);
+    const std::string output = bridge ? bridge->Output() : "";
+    const size_t at = output.find("stopped; ");
+    const uint64_t taken = at == std::string::npos ? 0 : std::stoull(output.substr(at + 9));
+    subscriber.WaitCount(taken, std::chrono::seconds(30));
+    const uint64_t received = subscriber.Count();
+    const double spanMs = Ms(subscriber.Last() - subscriber.First());
+    std::printf("throughput: %llu events taken from the library, %llu received (bridge exit %d)\n",
+                static_cast<unsigned long long>(taken), static_cast<unsigned long long>(received), code);
+    std::printf("throughput: %.0f events/s first to last at the subscriber (%.0f ms); %.0f events/s for the "
+                "whole run with start-up (%.0f ms)\n",
+                spanMs > 0 ? received * 1000.0 / spanMs : 0.0, spanMs, received * 1000.0 / wallMs, wallMs);
+}
+
+void Latency(const std::filesystem::path& directory, int port, int samples)
+{
+    zaqsim::SimulatorSettings settings;
+    settings.comDirectory = (directory / "com").string();
+    settings.speed = 0;
+    zaqsim::Simulator sim(settings);
+    sim.AddUnit({});
+    std::string error;
+    if (!sim.Start(error)) {
+        std::printf("latency: %s\n", error.c_str());
+        return;
+    }
+    platform::SetEnvironmentVariable("QXZAQ_COMDIR", settings.comDirectory);
+    platform::SetEnvironmentVariable("QXZAQ_REGISTRY", (directory / "qxzaq16.reg").string());
+    platform::SetEnvironmentVariable("QXZAQ_SYSDIR", directory.string());
+    zaqsim::WriteUnitRegistry({"COM1"}, directory.string());
+    Subscriber subscriber(port, "zaq16/latency/+/+/event");
+    subscriber.WaitSubscribed();
+    auto bridge = platform::Program::Start({BridgePath(), "--config", "/dev/null", "--site", "latency", "--host",
+                                            "127.0.0.1", "--port", std::to_string(port), "--trace-level", "0"});
+    if (!bridge || !sim.WaitForCommand(0, "ENRAW", 15000) || !bridge->WaitForOutput("connected to", 10000)) {
+        std::printf("latency: the bridge did not start\n");
+        return;
+    }
+    // Ann's set goes off hook (the event is posted each time: event updates are on).
+    const std::vector<uint8_t> offHook = {0xE3, 0x03, 0x80, 0x02, 0x00, 0xCC, 0xE3};
+    std::vector<double> latencies;
+    for (int i = 0; i < samples; ++i) {
+        const uint64_t before = subscriber.Count();
+        const Clock::time_point sent = Clock::now();
+        sim.QueuePacket(0, 0, 0x48, offHook);
+        if (!subscriber.WaitCount(before + 1, std::chrono::seconds(5))) {
+            std::printf("latency: sample %d lost\n", i);
+            continue;
+        }
+        latencies.push_back(Ms(subscriber.Last() - sent));
+    }
+    bridge->Interrupt();
+    bridge->Wait(20000);
+    if (latencies.empty()) {
+        return;
+    }
+    std::sort(latencies.begin(), latencies.end());
+    auto at = [&](double fraction) { return latencies[static_cast<size_t>(fraction * (latencies.size() - 1))]; };
+    std::printf("latency (unit packet written -> subscriber, %zu samples): p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                latencies.size(), at(0.5), at(0.99), latencies.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int repetitions = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int samples = argc > 2 ? std::atoi(argv[2]) : 500;
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("bench_bridge." + std::to_string(Clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(directory);
+    mosquitto_lib_init();
+    int port = 0;
+    {
+        auto broker = StartBroker(directory, port);
+        if (!broker) {
+            std::printf("mosquitto does not start (is it installed?)\n");
+            return 1;
+        }
+        Throughput(directory, port, repetitions);
+        Latency(directory, port, samples);
+        broker->Interrupt();
+        broker->Wait(10000);
+    }
+    mosquitto_lib_cleanup();
+    std::filesystem::remove_all(directory);
+    return 0;
+}
