@@ -25,6 +25,11 @@ struct PortClassRow {
 
 constexpr Maker kPlain = &Make<ZAQ16PORT>;
 
+PortRef MakeBri(const char* device, uint32_t start_channel)
+{
+    return std::make_shared<BRI>(device, start_channel, Link().isdnMonitor);
+}
+
 // Types without a row (ZAQ16_PBX_ASPECTD, and every value not listed) get no port.
 constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NORTEL_MERIDIAND, &Make<DMERIDIAN>, &Make<DMERIDIAN>},
@@ -55,7 +60,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NEAX2400_IPXD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2400_ICSD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2000D, kPlain, kPlain},
-    {ZAQ16_PBX_BRID, &Make<BRI>, &Make<BRI>},
+    {ZAQ16_PBX_BRID, &MakeBri, &MakeBri},
     {ZAQ16_PBX_FUJI9600D, kPlain, kPlain},
     {ZAQ16_PBX_FUJI9600, kPlain, nullptr},
     {ZAQ16_PBX_MERLIN_MAGIX, kPlain, kPlain},

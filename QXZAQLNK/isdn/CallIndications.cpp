@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "isdn/IsdnSession.h"
+#include "isdn/IsdnMonitor.h"
 
 namespace isdn {
 
@@ -33,7 +33,7 @@ void PostStatus(const ISDNPTCall& call, uint32_t code, Timing timing, CauseWord 
     BuildCallStatus(call, record);
     record.duration = timing == Timing::Duration ? Duration(call) : 0;
     record.cause = causeWord == CauseWord::Cause ? call.cause : 0;
-    QueueCallEvent(CallEvent(call, code, sizeof record), &record);
+    call.monitor->QueueCallEvent(CallEvent(call, code, sizeof record), &record);
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ void CallUserInfoInd(ISDNPTCall& call, Side source)
     record.infoFlags = call.infoFlags;
     record.byteCount = call.info.count;
     std::memcpy(record.bytes, call.info.bytes, call.info.count);
-    QueueCallEvent(CallEvent(call, QXEVT_CALL_USER_INFO, sizeof record), &record);
+    call.monitor->QueueCallEvent(CallEvent(call, QXEVT_CALL_USER_INFO, sizeof record), &record);
 }
 
 }  // namespace isdn

@@ -1,6 +1,6 @@
 // Call events: each milestone of a call becomes a QXEVT_CALL_ event carrying
 // a copy of the call's status record (or, for user information, the user
-// information record). Events are queued on the running IsdnSession and
+// information record). Events are queued on the call's monitor during its IsdnSession and
 // posted when it ends.
 #pragma once
 

@@ -5,6 +5,7 @@
 
 #include "isdn/CallIndications.h"
 #include "isdn/IsdnCodes.h"
+#include "isdn/IsdnMonitor.h"
 
 namespace isdn {
 
@@ -153,12 +154,12 @@ constexpr TimerCallback kTimerRoutines[kCallTimerCount] = {
 
 void StartTimer(ISDNPTCall& call, CallTimer timer)
 {
-    IsdnTimers().Rearm(call.timers[timer], kTimerRules[timer].ticks, kTimerRoutines[timer], &call);
+    call.monitor->Timers().Rearm(call.timers[timer], kTimerRules[timer].ticks, kTimerRoutines[timer], &call);
 }
 
 void StopTimer(ISDNPTCall& call, CallTimer timer)
 {
-    IsdnTimers().CancelAndClear(call.timers[timer]);
+    call.monitor->Timers().CancelAndClear(call.timers[timer]);
 }
 
 SiblingWatch::~SiblingWatch()
@@ -171,7 +172,7 @@ SiblingWatch::~SiblingWatch()
     if (!answered && !ended) {
         return;
     }
-    ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
+    ISDNPTCall* sibling = call_.monitor->Pool().Find(callRef_, line_ ^ 1u);
     if (sibling == nullptr || sibling->direction != kDirectionIncoming) {
         return;
     }

@@ -3,6 +3,7 @@
 #include "isdn/CallStateMachine.h"
 #include "isdn/ISDNPTL3.h"
 #include "isdn/InformationElements.h"
+#include "isdn/IsdnMonitor.h"
 #include "isdn/IsdnCodes.h"
 
 namespace isdn {
@@ -50,7 +51,7 @@ uint32_t CheckElements(const uint8_t* message, uint32_t length)
 void MoveCalls(ISDNPTL3& layer3)
 {
     layer3.dcbuState = kDcbuInService;
-    CallEntityPool& pool = CallPool();
+    CallEntityPool& pool = layer3.monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         ISDNPTCall& call = pool[i];
         if (call.callState == kActive) {

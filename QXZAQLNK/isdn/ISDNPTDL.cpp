@@ -3,7 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "isdn/IsdnTimerService.h"
+#include "isdn/IsdnMonitor.h"
 
 using isdn::Side;
 
@@ -140,14 +140,14 @@ uint32_t Layer3(ISDNPTDL& link, const SideFields& own, const uint8_t* message, u
 void CountRepeat(ISDNPTDL& link, const SideFields& own, uint32_t ISDNPTDL::*count)
 {
     if (++(link.*count) == kRepeatsBeforeTimer) {
-        isdn::IsdnTimers().Rearm(link.*own.timer, kRetransmissionTicks, own.timerExpiry, &link);
+        link.monitor.Timers().Rearm(link.*own.timer, kRetransmissionTicks, own.timerExpiry, &link);
         link.*count = 0;
     }
 }
 
 void StopTimer(ISDNPTDL& link, const SideFields& side)
 {
-    isdn::IsdnTimers().CancelAndClear(link.*side.timer);
+    link.monitor.Timers().CancelAndClear(link.*side.timer);
 }
 
 using Handler = uint32_t (*)(ISDNPTDL& link, const SideFields& own, const SideFields& peer, const Frame& frame);
@@ -427,6 +427,8 @@ bool isdn::ParseTeiManagement(const uint8_t* frame, uint32_t length, TeiManageme
     return true;
 }
 
+ISDNPTDL::ISDNPTDL(isdn::IsdnMonitor& monitor) : monitor(monitor) {}
+
 ISDNPTDL::~ISDNPTDL()
 {
     Stop();
@@ -444,7 +446,7 @@ uint32_t ISDNPTDL::Start(uint32_t newIndex, uint32_t chanCount, uint32_t newMode
     cpeSabmeCount = coSabmeCount = cpeDiscCount = coDiscCount = 0;
     cpeNextNs = coNextNs = cpeLastNr = coLastNr = cpePF = coPF = 0;
     cpeBusy = coBusy = cpeRrSeen = coRrSeen = 0;
-    layer3 = std::make_unique<ISDNPTL3>();
+    layer3 = std::make_unique<ISDNPTL3>(monitor);
     return layer3->Start(newIndex, chanCount, newMode);
 }
 

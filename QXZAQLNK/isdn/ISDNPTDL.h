@@ -48,7 +48,11 @@ bool ParseTeiManagement(const uint8_t* frame, uint32_t length, TeiManagementMess
 
 class ISDNPTDL {
 public:
+    // The link's timers run in `monitor`'s table, which must outlive the link.
+    explicit ISDNPTDL(isdn::IsdnMonitor& monitor);
     virtual ~ISDNPTDL();
+    ISDNPTDL(const ISDNPTDL&) = delete;
+    ISDNPTDL& operator=(const ISDNPTDL&) = delete;
 
     // Sets up the link and starts its layer 3 with the same arguments;
     // returns layer 3's result.
@@ -69,6 +73,7 @@ public:
     static uint32_t CpeTimerExpired(void* link);
     static uint32_t CoTimerExpired(void* link);
 
+    isdn::IsdnMonitor& monitor;
     std::unique_ptr<ISDNPTL3> layer3;
     uint32_t linkState = isdn::kLinkNoTei;
     uint8_t tei = 0;

@@ -2,6 +2,7 @@
 
 #include "isdn/CallStateMachine.h"
 #include "isdn/DChannelBackup.h"
+#include "isdn/IsdnMonitor.h"
 #include "isdn/L3Message.h"
 
 using isdn::L3Message;
@@ -33,6 +34,8 @@ const uint8_t* isdn::L3Message::Find(uint8_t identifier) const
     return ISDNPTL3::GetIEPointer(data, length, identifier, 0, 1);
 }
 
+ISDNPTL3::ISDNPTL3(isdn::IsdnMonitor& monitor) : monitor(monitor) {}
+
 ISDNPTL3::~ISDNPTL3()
 {
     Stop();
@@ -50,7 +53,7 @@ uint32_t ISDNPTL3::Start(uint32_t newLine, uint32_t chanCount, uint32_t newMode)
     coSegment = isdn::SegmentState{};
     cpeSegment = isdn::SegmentState{};
     dcbuSeen = dcbuState = 0;
-    isdn::CallPool().Acquire(chanCount, newMode);
+    monitor.Pool().Acquire(chanCount, newMode);
     started_ = true;
     return isdn::kOk;
 }
@@ -61,7 +64,7 @@ void ISDNPTL3::Stop()
         return;
     }
     started_ = false;
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].owner == this) {
             pool[i].Reset();
@@ -111,13 +114,13 @@ uint32_t ISDNPTL3::GetCallRef(const uint8_t* message, uint32_t length, uint32_t&
 
 uint32_t ISDNPTL3::GetCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 {
-    entity = isdn::CallPool().Find(callRef, line);
+    entity = monitor.Pool().Find(callRef, line);
     return entity != nullptr ? isdn::kOk : isdn::kNoCallForRef;
 }
 
 uint32_t ISDNPTL3::AllocateCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     entity = pool.Find(callRef, line);
     if (entity != nullptr) {
         return isdn::kOk;
@@ -196,7 +199,7 @@ const uint8_t* ISDNPTL3::GetIEPointer(const uint8_t* message, uint32_t length, u
 
 void ISDNPTL3::DL_Established()
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].callState == kActive && pool[i].line == line) {
             isdn::CallLinkEstablished(pool[i]);
@@ -206,7 +209,7 @@ void ISDNPTL3::DL_Established()
 
 void ISDNPTL3::DL_Released()
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].callState != 0 && pool[i].line == line) {
             isdn::CallLinkReleased(pool[i]);
@@ -297,7 +300,7 @@ uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message&
 // process; each call decides by its channel.
 uint32_t ISDNPTL3::Restart(uint32_t event, const L3Message& message)
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].callState != 0) {
             const uint32_t result = isdn::RunCallEvent(pool[i], event, message);

@@ -2,11 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdint>
 #include <cstring>
-#include <deque>
-#include <set>
 
 namespace isdn {
 
@@ -20,79 +16,58 @@ constexpr auto kTurnWait = std::chrono::milliseconds(3000);
 
 using EventBatch = std::deque<QueuedCallEvent>;
 
-struct SessionState {
-    std::mutex mutex;
-    EventSink* sink = nullptr;
-    EventBatch queued;
-    // Sessions with events take numbered turns to post them, in the order
-    // they made them: turn `serving` posts now; turns that ended while an
-    // earlier one still posted are kept until the turns before them are done.
-    uint64_t nextTurn = 0;
-    uint64_t serving = 0;
-    std::set<uint64_t> doneAhead;
-    std::condition_variable turnDone;
-};
-
-// Never destroyed: ports may still stop their front ends while the library
-// unloads, after function-local statics would have gone.
-SessionState& State()
-{
-    static SessionState* const state = new SessionState;
-    return *state;
-}
-
 // The batch this thread is posting, if it is: the events of a session that
 // an event's receiver runs on this thread (frames fed from inside a callback)
 // join that batch instead of waiting for a turn behind the thread's own.
 thread_local EventBatch* postingBatch = nullptr;
 
+}  // namespace
+
 // Ends a turn when its posting ends, however it ends.
-class Turn {
+class PostingTurn {
 public:
-    Turn(SessionState& state, uint64_t number, EventBatch& batch) : state_(state), number_(number)
+    PostingTurn(IsdnMonitor& monitor, uint64_t number, EventBatch& batch) : monitor_(monitor), number_(number)
     {
         postingBatch = &batch;
     }
-    ~Turn()
+    ~PostingTurn()
     {
         postingBatch = nullptr;
-        std::lock_guard<std::mutex> lock(state_.mutex);
-        if (number_ == state_.serving) {
-            ++state_.serving;
-            while (state_.doneAhead.erase(state_.serving) != 0) {
-                ++state_.serving;
+        std::lock_guard<std::mutex> lock(monitor_.mutex_);
+        if (number_ == monitor_.serving_) {
+            ++monitor_.serving_;
+            while (monitor_.doneAhead_.erase(monitor_.serving_) != 0) {
+                ++monitor_.serving_;
             }
-        } else if (number_ > state_.serving) {
-            state_.doneAhead.insert(number_);
+        } else if (number_ > monitor_.serving_) {
+            monitor_.doneAhead_.insert(number_);
         }
-        state_.turnDone.notify_all();
+        monitor_.turnDone_.notify_all();
     }
-    Turn(const Turn&) = delete;
-    Turn& operator=(const Turn&) = delete;
+    PostingTurn(const PostingTurn&) = delete;
+    PostingTurn& operator=(const PostingTurn&) = delete;
 
 private:
-    SessionState& state_;
+    IsdnMonitor& monitor_;
     uint64_t number_;
 };
 
-}  // namespace
-
-IsdnSession::IsdnSession(EventSink* sink) : lock_(State().mutex)
+IsdnSession::IsdnSession(IsdnMonitor& monitor, EventSink* sink) : monitor_(monitor), lock_(monitor.mutex_)
 {
-    State().sink = sink;
+    monitor_.sink_ = sink;
 }
 
 IsdnSession::~IsdnSession()
 {
-    SessionState& state = State();
-    EventSink* sink = state.sink;
-    state.sink = nullptr;
-    if (state.queued.empty() || sink == nullptr) {
-        state.queued.clear();
+    IsdnMonitor& monitor = monitor_;
+    EventSink* sink = monitor.sink_;
+    monitor.sink_ = nullptr;
+    if (monitor.queued_.empty() || sink == nullptr) {
+        monitor.queued_.clear();
         return;
     }
     EventBatch batch;
-    batch.swap(state.queued);
+    batch.swap(monitor.queued_);
     for (QueuedCallEvent& queued : batch) {
         queued.sink = sink;
     }
@@ -100,14 +75,14 @@ IsdnSession::~IsdnSession()
         postingBatch->insert(postingBatch->end(), batch.begin(), batch.end());
         return;
     }
-    const uint64_t number = state.nextTurn++;
-    if (!state.turnDone.wait_for(lock_, kTurnWait, [&] { return state.serving >= number; })) {
+    const uint64_t number = monitor.nextTurn_++;
+    if (!monitor.turnDone_.wait_for(lock_, kTurnWait, [&] { return monitor.serving_ >= number; })) {
         // The turns still posting are passed over: the ones after this wait for it alone.
-        state.serving = number;
-        state.doneAhead.erase(state.doneAhead.begin(), state.doneAhead.lower_bound(number));
+        monitor.serving_ = number;
+        monitor.doneAhead_.erase(monitor.doneAhead_.begin(), monitor.doneAhead_.lower_bound(number));
     }
     lock_.unlock();
-    Turn turn(state, number, batch);
+    PostingTurn turn(monitor, number, batch);
     // Events added while posting (see postingBatch) go out after the rest.
     for (size_t i = 0; i < batch.size(); ++i) {
         QueuedCallEvent& queued = batch[i];
@@ -116,9 +91,9 @@ IsdnSession::~IsdnSession()
     }
 }
 
-void QueueCallEvent(const ZAQ16_EVENT& event, const void* record)
+void IsdnMonitor::QueueCallEvent(const ZAQ16_EVENT& event, const void* record)
 {
-    QueuedCallEvent& queued = State().queued.emplace_back();
+    QueuedCallEvent& queued = queued_.emplace_back();
     queued.event = event;
     std::memcpy(&queued.record, record, std::min<size_t>(event.param, sizeof queued.record));
 }

@@ -91,10 +91,4 @@ int IsdnTimerService::InUseCount() const
     return count;
 }
 
-IsdnTimerService& IsdnTimers()
-{
-    static IsdnTimerService timers;
-    return timers;
-}
-
 }  // namespace isdn

@@ -78,9 +78,9 @@ TEST(BriPort, CallEventsCarryTheSystemChannelOfTheirBChannel)
 TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
 {
     // Two units of eight lines each, every B-channel in a call: 32 calls at
-    // once, more than a pool of 16 entities could follow.
+    // once in the one pool of the link, more than 16 entities could follow.
     BriPortDriver first(1);
-    BriPortDriver second(17);
+    BriPortDriver second(17, first.port->Monitor());
     for (BriPortDriver* driver : {&first, &second}) {
         for (uint32_t lineIndex = 0; lineIndex < 8; ++lineIndex) {
             Line line = driver->PortLine(lineIndex);
@@ -140,7 +140,8 @@ TEST(BriPortFrontEnd, ServesTheFramersFromItsFirstOn)
     const Bytes rr = Frame(0, 1, 64, {0x01, 0x00});
     for (const Case& c : cases) {
         EventCollector events;
-        ISDNPT frontEnd(events, c.firstFramer);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events, c.firstFramer);
         ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
         EXPECT_EQ(frontEnd.HDLCFrameRcvd(c.framer, rr.data(), static_cast<uint32_t>(rr.size()), 0, 0), c.result)
             << "first framer " << c.firstFramer << ", framer " << c.framer;

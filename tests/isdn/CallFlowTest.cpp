@@ -210,7 +210,7 @@ TEST_F(CallFlowTest, ARetrieveAcknowledgeWithABadChannelChangesNothing)
         ASSERT_EQ(recorded.size(), 1u) << "CO retrieves " << coRetrieves;
         EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RETRIEVED);
         EXPECT_EQ(recorded[0].event.channel, 2u);
-        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+        EXPECT_EQ(monitor.Timers().InUseCount(), 0);
         ASSERT_EQ(Cpe(kReleaseComplete), 0u);
         events.Take();
     }
@@ -242,7 +242,7 @@ TEST_F(CallFlowTest, HoldAndRetrieveTimersGiveUp)
     Ticks(40);
     ASSERT_EQ(Cpe(kRetrieveAcknowledge), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_HELD}) << "still held after the timeout";
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 }
 
 TEST_F(CallFlowTest, SuspendAndResume)
@@ -253,7 +253,7 @@ TEST_F(CallFlowTest, SuspendAndResume)
     ASSERT_EQ(CalledCo(kSuspendAcknowledge), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_SUSPENDED});
     EXPECT_EQ(Status(5).callState, 99u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 
     ASSERT_EQ(line.Cpe(Q931(9, kResume, Ie(0x10, {'p', 'k'}))), 0u);
     EXPECT_EQ(Status(9).callState, 15u);
@@ -324,9 +324,9 @@ TEST_F(CallFlowTest, ActiveCallWaitsNinetySecondsForItsDataLink)
     // The release completes, then the link comes back: T309 stops.
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x7F})), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1);
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
     // It goes down again and stays down.
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
     Ticks(899);
@@ -343,7 +343,7 @@ TEST_F(CallFlowTest, RepeatedSetupsEndAfterT303)
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1) << "the CO T303 runs once";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1) << "the CO T303 runs once";
     Ticks(40);
     EXPECT_EQ(Status(5).callState, 99u);
     ASSERT_EQ(CallerCpe(kSetup), 0u);
@@ -394,7 +394,8 @@ TEST(CallEventChannels, NameTheBChannelOfTheLine)
     };
     for (const Case& c : cases) {
         EventCollector events;
-        ISDNPT frontEnd(events);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events);
         ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
         Line line(frontEnd, c.line, c.tei);
         ASSERT_EQ(line.Co(Q931(1, kSetup, ChannelB(c.bChannel))), 0u);
@@ -409,7 +410,8 @@ TEST(CallEventChannels, NameTheBChannelOfTheLine)
 TEST(CallEventChannels, TheSecondTerminalOfALineSharesItsChannels)
 {
     EventCollector events;
-    ISDNPT frontEnd(events);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, events);
     ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
     Line first(frontEnd, 7, 64);
     Line second(frontEnd, 7, 65);

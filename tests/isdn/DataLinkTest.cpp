@@ -68,11 +68,11 @@ TEST_F(DataLinkTest, ThreeSabmesArmTheTimerOnceAndItsExpiryReleases)
     EXPECT_EQ(link().linkState, 2u);
     EXPECT_GE(link().cpeTimer, 0);
     EXPECT_EQ(link().cpeSabmeCount, 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1);
     for (int i = 0; i < 3; ++i) {
         FromCpe(Sabme(0));
     }
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1) << "arming again replaces the running timer";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1) << "arming again replaces the running timer";
     Ticks(9);
     EXPECT_EQ(link().linkState, 2u);
     Ticks(1);
@@ -107,7 +107,7 @@ TEST_F(DataLinkTest, AnIFrameInStateOneEstablishesBeforeItsMessageIsHandled)
     ASSERT_EQ(line.Co(Q931(5, kDisconnect, Cause(16))), 0u);
     EXPECT_EQ(link().linkState, 4u);
     EXPECT_EQ(CallState(5), 12u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << "T309 was cancelled while the call was still Active";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0) << "T309 was cancelled while the call was still Active";
 }
 
 TEST_F(DataLinkTest, ReceiverNotReadyHoldsBackTheOtherSidesFrames)
@@ -178,9 +178,9 @@ TEST_F(DataLinkTest, StoppingTheFrontEndCancelsTheLinkTimers)
     for (int i = 0; i < 3; ++i) {
         FromCpe(Sabme(0));
     }
-    ASSERT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     frontEnd.Stop();
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 }
 
 TEST_F(DataLinkTest, UnknownControlBytesChangeNothing)

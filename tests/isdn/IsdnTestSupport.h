@@ -213,7 +213,8 @@ protected:
     }
 
     EventCollector events;
-    ISDNPT frontEnd{events};
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd{monitor, events};
 };
 
 // One line of text per event, as the golden files hold them.

@@ -20,7 +20,8 @@ protected:
     }
 
     EventCollector events;
-    ISDNPT frontEnd{events};
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd{monitor, events};
     Line line{frontEnd, 1, 65};
 };
 
