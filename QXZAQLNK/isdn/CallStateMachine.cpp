@@ -1,67 +1,34 @@
 #include "isdn/CallStateMachine.h"
 
 #include <algorithm>
-#include <initializer_list>
 
 #include "isdn/CallIndications.h"
 #include "isdn/IsdnCodes.h"
 #include "isdn/IsdnMonitor.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace isdn {
 
 namespace {
 
-// Call states.
-enum : uint32_t {
-    kNull = 0,
-    kCallInitiated = 1,
-    kOverlapSending = 2,
-    kOutgoingProceeding = 3,
-    kCallDelivered = 4,
-    kOverlapReceiving = 5,
-    kCallPresent = 6,
-    kCallReceived = 7,
-    kConnectRequest = 8,
-    kIncomingProceeding = 9,
-    kActive = 10,
-    kDisconnectRequest = 11,
-    kDisconnectIndication = 12,
-    kReleaseRequest = 13,
-    kSuspendRequest = 14,
-    kResumeRequest = 15,
-};
-
-// Auxiliary (hold/retrieve) states.
-enum : uint32_t {
-    kAuxIdle = 0,
-    kAuxHoldRequest = 1,     // AUXSTATE_HOLD_REQ
-    kAuxHoldIndication = 2,  // AUXSTATE_HOLD_IND
-    kAuxCallHeld = 3,
-    kAuxRetrieveRequest = 4,     // AUXSTATE_RETR_REQ
-    kAuxRetrieveIndication = 5,  // AUXSTATE_RETR_IND
-};
-
-constexpr uint32_t States(std::initializer_list<uint32_t> states)
-{
-    uint32_t mask = 0;
-    for (uint32_t state : states) {
-        mask |= 1u << state;
-    }
-    return mask;
-}
-
-bool In(uint32_t state, uint32_t mask)
-{
-    return state < 32 && ((mask >> state) & 1u) != 0;
-}
-
-constexpr uint32_t kAnyState = 0xFFFF;
-constexpr uint32_t kNotNull = kAnyState & ~1u;
-constexpr uint32_t kCallStates1To14 = kNotNull & ~(1u << 15);
-constexpr uint32_t kAnyAux = 0x3F;
-constexpr uint32_t kOutgoingBeforeAnswer = States({1, 2, 3, 4});
-constexpr uint32_t kIncomingBeforeAnswer = States({5, 6, 7, 9});
-constexpr uint32_t kHoldStates = States({3, 4, 7, 8, 9, 10});
+constexpr uint32_t kAnyState =
+    States({kNull, kCallInitiated, kOverlapSending, kOutgoingProceeding, kCallDelivered, kOverlapReceiving,
+            kCallPresent, kCallReceived, kConnectRequest, kIncomingProceeding, kActive, kDisconnectRequest,
+            kDisconnectIndication, kReleaseRequest, kSuspendRequest, kResumeRequest});
+constexpr uint32_t kNotNull = kAnyState & ~States({kNull});
+constexpr uint32_t kClearableStates = kNotNull & ~States({kResumeRequest});
+constexpr uint32_t kAnyAux = States({kAuxIdle, kAuxHoldRequest, kAuxHoldIndication, kAuxCallHeld,
+                                     kAuxRetrieveRequest, kAuxRetrieveIndication});
+constexpr uint32_t kOutgoingBeforeAnswer =
+    States({kCallInitiated, kOverlapSending, kOutgoingProceeding, kCallDelivered});
+constexpr uint32_t kIncomingBeforeAnswer =
+    States({kOverlapReceiving, kCallPresent, kCallReceived, kIncomingProceeding});
+constexpr uint32_t kHoldStates = States({kOutgoingProceeding, kCallDelivered, kCallReceived, kConnectRequest,
+                                         kIncomingProceeding, kActive});
+// Every state from Call Initiated to Active: the CPE may clear in any of them.
+constexpr uint32_t kCpeClearableStates = States({kCallInitiated, kOverlapSending, kOutgoingProceeding,
+                                                 kCallDelivered, kOverlapReceiving, kCallPresent, kCallReceived,
+                                                 kConnectRequest, kIncomingProceeding, kActive});
 
 // ------------------------------------------------------------------ timers
 
@@ -785,103 +752,38 @@ struct MessageEvents {
 };
 
 constexpr MessageEvents kMessageEvents[] = {
-    {0x05, 1, 64},  // SETUP
-    {0x0D, 2, 65},  // SETUP ACKNOWLEDGE
-    {0x01, 3, 66},  // ALERTING
-    {0x02, 4, 67},  // CALL PROCEEDING
-    {0x07, 5, 68},  // CONNECT
-    {0x0F, 6, 69},  // CONNECT ACKNOWLEDGE
-    {0x03, 7, 70},  // PROGRESS
-    {0x45, 8, 71},  // DISCONNECT
-    {0x4D, 9, 72},  // RELEASE
-    {0x5A, 10, 73},  // RELEASE COMPLETE
-    {0x46, 11, 74},  // RESTART
-    {0x4E, 12, 75},  // RESTART ACKNOWLEDGE
-    {0x7B, 13, 76},  // INFORMATION
-    {0x7D, 14, 77},  // STATUS
-    {0x75, 15, 78},  // STATUS ENQUIRY
-    {0x60, 16, 79},  // SEGMENT
-    {0x25, 0, 80},  // SUSPEND
-    {0x26, 0, 83},  // RESUME
-    {0x2D, 17, 0},  // SUSPEND ACKNOWLEDGE
-    {0x21, 18, 0},  // SUSPEND REJECT
-    {0x2E, 19, 0},  // RESUME ACKNOWLEDGE
-    {0x22, 20, 0},  // RESUME REJECT
-    {0x24, 21, 86},  // HOLD
-    {0x28, 22, 87},  // HOLD ACKNOWLEDGE
-    {0x30, 23, 88},  // HOLD REJECT
-    {0x31, 24, 89},  // RETRIEVE
-    {0x33, 25, 90},  // RETRIEVE ACKNOWLEDGE
-    {0x37, 26, 91},  // RETRIEVE REJECT
-    {0x20, 27, 92},  // USER INFORMATION
+    {kMsgSetup, 1, 64},
+    {kMsgSetupAcknowledge, 2, 65},
+    {kMsgAlerting, 3, 66},
+    {kMsgCallProceeding, 4, 67},
+    {kMsgConnect, 5, 68},
+    {kMsgConnectAcknowledge, 6, 69},
+    {kMsgProgress, 7, 70},
+    {kMsgDisconnect, 8, 71},
+    {kMsgRelease, 9, 72},
+    {kMsgReleaseComplete, 10, 73},
+    {kMsgRestart, 11, 74},
+    {kMsgRestartAcknowledge, 12, 75},
+    {kMsgInformation, 13, 76},
+    {kMsgStatus, 14, 77},
+    {kMsgStatusEnquiry, 15, 78},
+    {kMsgSegment, 16, 79},
+    {kMsgSuspend, 0, 80},
+    {kMsgResume, 0, 83},
+    {kMsgSuspendAcknowledge, 17, 0},
+    {kMsgSuspendReject, 18, 0},
+    {kMsgResumeAcknowledge, 19, 0},
+    {kMsgResumeReject, 20, 0},
+    {kMsgHold, 21, 86},
+    {kMsgHoldAcknowledge, 22, 87},
+    {kMsgHoldReject, 23, 88},
+    {kMsgRetrieve, 24, 89},
+    {kMsgRetrieveAcknowledge, 25, 90},
+    {kMsgRetrieveReject, 26, 91},
+    {kMsgUserInformation, 27, 92},
 };
 
-constexpr uint32_t kSetupFromCo = 1;
-constexpr uint32_t kSetupFromCpe = 64;
-
-struct HandlerEntry {
-    uint32_t event;
-    uint32_t states;     // call states the handler accepts
-    uint32_t auxStates;  // auxiliary states it accepts
-    Handler handler;
-};
-
-// Events without an entry change nothing: PROGRESS (7, 70), RESTART
-// ACKNOWLEDGE (12, 75), STATUS ENQUIRY (15, 78), SEGMENT (16, 79; segments
-// are reassembled before they get here), CONNECT ACKNOWLEDGE from the CPE
-// (69) and USER INFORMATION (27, 92).
-constexpr HandlerEntry kHandlers[] = {
-    // Messages from the CO.
-    {1, States({kNull}), kAnyAux, Setup},
-    {1, States({kCallPresent}), kAnyAux, RepeatedSetupFromCo},
-    {2, States({kCallInitiated}), kAnyAux, SetupAnswered<kOverlapSending>},
-    {3, States({1, 2, 3}), kAnyAux, Alerting},
-    {4, States({1, 2}), kAnyAux, SetupAnswered<kOutgoingProceeding>},
-    {5, States({1, 2, 3, 4}), kAnyAux, ConnectMessage},
-    {6, States({kConnectRequest}), kAnyAux, ConnectAcknowledge},
-    {8, kCallStates1To14, kAnyAux, DisconnectFromCo},
-    {9, kAnyState, kAnyAux, ReleaseFromCo},
-    {10, kAnyState, kAnyAux, ReleaseCompleteFromCo},
-    {11, kNotNull, kAnyAux, Restart},
-    {13, kAnyState, kAnyAux, Information},
-    {14, kNotNull, kAnyAux, Status},
-    {17, States({kSuspendRequest}), kAnyAux, SuspendAcknowledge},
-    {18, States({kSuspendRequest}), kAnyAux, SuspendReject},
-    {19, States({kResumeRequest}), kAnyAux, ResumeAcknowledge},
-    {20, States({kResumeRequest}), kAnyAux, ResumeReject},
-    {21, kHoldStates, kAnyAux, Hold},
-    {22, kHoldStates, States({kAuxHoldRequest}), HoldAcknowledge},
-    {23, kHoldStates, States({kAuxHoldRequest}), HoldReject},
-    {24, kHoldStates, States({kAuxCallHeld}), Retrieve},
-    {25, kHoldStates, States({kAuxRetrieveRequest}), RetrieveAcknowledge},
-    {26, kHoldStates, States({kAuxRetrieveRequest}), RetrieveReject},
-    // Messages from the CPE.
-    {64, States({kNull}), kAnyAux, Setup},
-    {64, States({kCallInitiated}), kAnyAux, RepeatedSetupFromCpe},
-    {65, States({kCallPresent}), kAnyAux, SetupAnswered<kOverlapReceiving>},
-    {66, States({5, 6, 9}), kAnyAux, Alerting},
-    {67, States({5, 6}), kAnyAux, SetupAnswered<kIncomingProceeding>},
-    {68, States({5, 6, 7, 9}), kAnyAux, ConnectMessage},
-    {71, States({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), kAnyAux, DisconnectFromCpe},
-    {72, States({kDisconnectIndication}), kAnyAux, ReleaseFromCpe},
-    {72, States({kReleaseRequest}), kAnyAux, RepeatedReleaseFromCpe},
-    {73, kAnyState, kAnyAux, ReleaseCompleteFromCpe},
-    {74, kNotNull, kAnyAux, Restart},
-    {76, kAnyState, kAnyAux, Information},
-    {77, kNotNull, kAnyAux, Status},
-    {80, States({kActive}), kAnyAux, Suspend},
-    {83, States({kNull}), kAnyAux, Resume},
-    {86, kHoldStates, kAnyAux, Hold},
-    {87, kHoldStates, States({kAuxHoldIndication}), HoldAcknowledge},
-    {88, kHoldStates, States({kAuxHoldIndication}), HoldReject},
-    {89, kHoldStates, States({kAuxCallHeld}), Retrieve},
-    {90, kHoldStates, States({kAuxRetrieveIndication}), RetrieveAcknowledge},
-    {91, kHoldStates, States({kAuxRetrieveIndication}), RetrieveReject},
-};
-
-}  // namespace
-
-uint32_t MessageEvent(uint8_t messageType, Side side)
+constexpr uint32_t EventOf(uint8_t messageType, Side side)
 {
     for (const MessageEvents& entry : kMessageEvents) {
         if (entry.messageType == messageType) {
@@ -890,6 +792,87 @@ uint32_t MessageEvent(uint8_t messageType, Side side)
         }
     }
     return kUnhandledEvent;
+}
+
+constexpr uint32_t FromCo(MessageType messageType)
+{
+    return EventOf(messageType, Side::CO);
+}
+
+constexpr uint32_t FromCpe(MessageType messageType)
+{
+    return EventOf(messageType, Side::CPE);
+}
+
+constexpr uint32_t kSetupFromCo = FromCo(kMsgSetup);
+constexpr uint32_t kSetupFromCpe = FromCpe(kMsgSetup);
+
+struct HandlerEntry {
+    uint32_t event;
+    uint32_t states;     // call states the handler accepts
+    uint32_t auxStates;  // auxiliary states it accepts
+    Handler handler;
+};
+
+// Events without an entry change nothing: PROGRESS, RESTART ACKNOWLEDGE,
+// STATUS ENQUIRY, SEGMENT (segments are reassembled before they get here),
+// CONNECT ACKNOWLEDGE from the CPE and USER INFORMATION.
+constexpr HandlerEntry kHandlers[] = {
+    // Messages from the CO.
+    {FromCo(kMsgSetup), States({kNull}), kAnyAux, Setup},
+    {FromCo(kMsgSetup), States({kCallPresent}), kAnyAux, RepeatedSetupFromCo},
+    {FromCo(kMsgSetupAcknowledge), States({kCallInitiated}), kAnyAux, SetupAnswered<kOverlapSending>},
+    {FromCo(kMsgAlerting), States({kCallInitiated, kOverlapSending, kOutgoingProceeding}), kAnyAux, Alerting},
+    {FromCo(kMsgCallProceeding), States({kCallInitiated, kOverlapSending}), kAnyAux,
+     SetupAnswered<kOutgoingProceeding>},
+    {FromCo(kMsgConnect), kOutgoingBeforeAnswer, kAnyAux, ConnectMessage},
+    {FromCo(kMsgConnectAcknowledge), States({kConnectRequest}), kAnyAux, ConnectAcknowledge},
+    {FromCo(kMsgDisconnect), kClearableStates, kAnyAux, DisconnectFromCo},
+    {FromCo(kMsgRelease), kAnyState, kAnyAux, ReleaseFromCo},
+    {FromCo(kMsgReleaseComplete), kAnyState, kAnyAux, ReleaseCompleteFromCo},
+    {FromCo(kMsgRestart), kNotNull, kAnyAux, Restart},
+    {FromCo(kMsgInformation), kAnyState, kAnyAux, Information},
+    {FromCo(kMsgStatus), kNotNull, kAnyAux, Status},
+    {FromCo(kMsgSuspendAcknowledge), States({kSuspendRequest}), kAnyAux, SuspendAcknowledge},
+    {FromCo(kMsgSuspendReject), States({kSuspendRequest}), kAnyAux, SuspendReject},
+    {FromCo(kMsgResumeAcknowledge), States({kResumeRequest}), kAnyAux, ResumeAcknowledge},
+    {FromCo(kMsgResumeReject), States({kResumeRequest}), kAnyAux, ResumeReject},
+    {FromCo(kMsgHold), kHoldStates, kAnyAux, Hold},
+    {FromCo(kMsgHoldAcknowledge), kHoldStates, States({kAuxHoldRequest}), HoldAcknowledge},
+    {FromCo(kMsgHoldReject), kHoldStates, States({kAuxHoldRequest}), HoldReject},
+    {FromCo(kMsgRetrieve), kHoldStates, States({kAuxCallHeld}), Retrieve},
+    {FromCo(kMsgRetrieveAcknowledge), kHoldStates, States({kAuxRetrieveRequest}), RetrieveAcknowledge},
+    {FromCo(kMsgRetrieveReject), kHoldStates, States({kAuxRetrieveRequest}), RetrieveReject},
+    // Messages from the CPE.
+    {FromCpe(kMsgSetup), States({kNull}), kAnyAux, Setup},
+    {FromCpe(kMsgSetup), States({kCallInitiated}), kAnyAux, RepeatedSetupFromCpe},
+    {FromCpe(kMsgSetupAcknowledge), States({kCallPresent}), kAnyAux, SetupAnswered<kOverlapReceiving>},
+    {FromCpe(kMsgAlerting), States({kOverlapReceiving, kCallPresent, kIncomingProceeding}), kAnyAux, Alerting},
+    {FromCpe(kMsgCallProceeding), States({kOverlapReceiving, kCallPresent}), kAnyAux,
+     SetupAnswered<kIncomingProceeding>},
+    {FromCpe(kMsgConnect), kIncomingBeforeAnswer, kAnyAux, ConnectMessage},
+    {FromCpe(kMsgDisconnect), kCpeClearableStates, kAnyAux, DisconnectFromCpe},
+    {FromCpe(kMsgRelease), States({kDisconnectIndication}), kAnyAux, ReleaseFromCpe},
+    {FromCpe(kMsgRelease), States({kReleaseRequest}), kAnyAux, RepeatedReleaseFromCpe},
+    {FromCpe(kMsgReleaseComplete), kAnyState, kAnyAux, ReleaseCompleteFromCpe},
+    {FromCpe(kMsgRestart), kNotNull, kAnyAux, Restart},
+    {FromCpe(kMsgInformation), kAnyState, kAnyAux, Information},
+    {FromCpe(kMsgStatus), kNotNull, kAnyAux, Status},
+    {FromCpe(kMsgSuspend), States({kActive}), kAnyAux, Suspend},
+    {FromCpe(kMsgResume), States({kNull}), kAnyAux, Resume},
+    {FromCpe(kMsgHold), kHoldStates, kAnyAux, Hold},
+    {FromCpe(kMsgHoldAcknowledge), kHoldStates, States({kAuxHoldIndication}), HoldAcknowledge},
+    {FromCpe(kMsgHoldReject), kHoldStates, States({kAuxHoldIndication}), HoldReject},
+    {FromCpe(kMsgRetrieve), kHoldStates, States({kAuxCallHeld}), Retrieve},
+    {FromCpe(kMsgRetrieveAcknowledge), kHoldStates, States({kAuxRetrieveIndication}), RetrieveAcknowledge},
+    {FromCpe(kMsgRetrieveReject), kHoldStates, States({kAuxRetrieveIndication}), RetrieveReject},
+};
+
+}  // namespace
+
+uint32_t MessageEvent(uint8_t messageType, Side side)
+{
+    return EventOf(messageType, side);
 }
 
 uint32_t RunCallEvent(ISDNPTCall& call, uint32_t event, const L3Message& message)

@@ -4,13 +4,12 @@
 #include "isdn/ISDNPTL3.h"
 #include "isdn/InformationElements.h"
 #include "isdn/IsdnMonitor.h"
+#include "isdn/ProtocolVocabulary.h"
 #include "isdn/IsdnCodes.h"
 
 namespace isdn {
 
 namespace {
-
-constexpr uint32_t kActive = 10;
 
 // Octet 3 of the first element `identifier` of the maintenance message, or
 // -1 when there is none (or it has no contents). One-byte elements are

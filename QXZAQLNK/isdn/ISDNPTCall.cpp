@@ -1,6 +1,7 @@
 #include "isdn/ISDNPTCall.h"
 
 #include "isdn/IsdnMonitor.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ ISDNPTCall* CallEntityPool::Find(uint32_t callRef, uint32_t line)
 ISDNPTCall* CallEntityPool::FindIdle()
 {
     for (auto& entity : entities_) {
-        if (entity->callState == 0) {
+        if (entity->callState == kNull) {
             return entity.get();
         }
     }

@@ -10,20 +10,9 @@
 
 #include "isdn/ISDNPTL3.h"
 #include "isdn/IsdnCodes.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace isdn {
-
-// linkState values.
-enum : uint32_t {
-    kLinkInactive = 0,        // single-link mode, start state
-    kLinkTeiAssigned = 1,     // link released
-    kLinkCpeEstablishing = 2, // SABME from the CPE seen
-    kLinkCoEstablishing = 3,  // SABME from the CO seen
-    kLinkEstablished = 4,     // multiple-frame operation
-    kLinkCpeReleasing = 5,    // DISC from the CPE seen
-    kLinkCoReleasing = 6,     // DISC from the CO seen
-    kLinkNoTei = 7,           // free (multi-TEI mode, start state)
-};
 
 inline constexpr uint8_t kBroadcastTei = 127;
 inline constexpr uint8_t kSapiCallControl = 0;

@@ -4,24 +4,12 @@
 #include "isdn/DChannelBackup.h"
 #include "isdn/IsdnMonitor.h"
 #include "isdn/L3Message.h"
+#include "isdn/ProtocolVocabulary.h"
 
 using isdn::L3Message;
 using isdn::Side;
 
 namespace {
-
-constexpr uint8_t kQ931 = 0x08;
-constexpr uint8_t kMaintenance = 0x03;
-constexpr uint8_t kMaintenanceNational = 0x43;
-
-constexpr uint8_t kSetup = 0x05;
-constexpr uint8_t kResume = 0x26;
-constexpr uint8_t kRestart = 0x46;
-constexpr uint8_t kSegment = 0x60;
-constexpr uint8_t kService = 0x0F;
-constexpr uint8_t kServiceAcknowledge = 0x07;
-
-constexpr uint32_t kActive = 10;
 
 // Smallest message: link header, discriminator, reference length, the
 // reference, the message type and the two check bytes.
@@ -68,7 +56,7 @@ void ISDNPTL3::Stop()
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].owner == this) {
             pool[i].Reset();
-            pool[i].callState = 0;
+            pool[i].callState = isdn::kNull;
         }
     }
     pool.Release();
@@ -201,7 +189,7 @@ void ISDNPTL3::DL_Established()
 {
     isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState == kActive && pool[i].line == line) {
+        if (pool[i].callState == isdn::kActive && pool[i].line == line) {
             isdn::CallLinkEstablished(pool[i]);
         }
     }
@@ -211,7 +199,7 @@ void ISDNPTL3::DL_Released()
 {
     isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState != 0 && pool[i].line == line) {
+        if (pool[i].callState != isdn::kNull && pool[i].line == line) {
             isdn::CallLinkReleased(pool[i]);
         }
     }
@@ -228,7 +216,8 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
         return isdn::kMessageTooShort;
     }
     const uint8_t discriminator = message[isdn::kDiscriminatorOffset];
-    if (discriminator != kQ931 && discriminator != kMaintenance && discriminator != kMaintenanceNational) {
+    if (discriminator != isdn::kDiscriminatorQ931 && discriminator != isdn::kDiscriminatorMaintenance &&
+        discriminator != isdn::kDiscriminatorMaintenanceNational) {
         return isdn::kBadDiscriminator;
     }
     uint32_t refLength = 0;
@@ -238,12 +227,12 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
         return result;
     }
     const uint8_t messageType = message[isdn::kCallRefOffset + refLength];
-    if (discriminator != kQ931) {
+    if (discriminator != isdn::kDiscriminatorQ931) {
         using Handler = uint32_t (*)(ISDNPTL3&, const uint8_t*, uint32_t);
         Handler handler = nullptr;
-        if (messageType == kService) {
+        if (messageType == isdn::kMsgService) {
             handler = side == Side::CPE ? isdn::DCBU_CPE_Service : isdn::DCBU_CO_Service;
-        } else if (messageType == kServiceAcknowledge) {
+        } else if (messageType == isdn::kMsgServiceAcknowledge) {
             handler = side == Side::CPE ? isdn::DCBU_CPE_ServiceAck : isdn::DCBU_CO_ServiceAck;
         }
         if (handler != nullptr) {
@@ -254,18 +243,18 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
     const L3Message l3{message, length, side, line, time1, time2};
     const uint32_t event = isdn::MessageEvent(messageType, side);
     if (callRef == 0) {
-        return messageType == kRestart ? Restart(event, l3) : isdn::kOk;
+        return messageType == isdn::kMsgRestart ? Restart(event, l3) : isdn::kOk;
     }
     // A message whose call has no entity (none idle for a new call, or a call
     // that began before the monitor saw it) is dropped.
     ISDNPTCall* call = nullptr;
-    const bool newCall = (messageType == kSetup) || (side == Side::CPE && messageType == kResume);
+    const bool newCall = (messageType == isdn::kMsgSetup) || (side == Side::CPE && messageType == isdn::kMsgResume);
     if (newCall) {
         ++(side == Side::CO ? incomingCalls : outgoingCalls);
         if (AllocateCallEntity(callRef, call) != isdn::kOk) {
             return isdn::kOk;
         }
-    } else if (messageType == kSegment) {
+    } else if (messageType == isdn::kMsgSegment) {
         if (GetCallEntity(callRef, call) != isdn::kOk && AllocateCallEntity(callRef, call) != isdn::kOk) {
             return isdn::kOk;
         }
@@ -290,7 +279,7 @@ uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message&
 {
     const uint32_t before = call.callState;
     const uint32_t result = isdn::RunCallEvent(call, event, message);
-    if (call.callState != before && call.callState == kActive) {
+    if (call.callState != before && call.callState == isdn::kActive) {
         ++(call.direction == isdn::kDirectionIncoming ? incomingConnected : outgoingConnected);
     }
     return result;
@@ -302,7 +291,7 @@ uint32_t ISDNPTL3::Restart(uint32_t event, const L3Message& message)
 {
     isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState != 0) {
+        if (pool[i].callState != isdn::kNull) {
             const uint32_t result = isdn::RunCallEvent(pool[i], event, message);
             if (result != isdn::kOk) {
                 return result;

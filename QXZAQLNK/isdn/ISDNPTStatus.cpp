@@ -7,6 +7,7 @@
 #include "isdn/CallIndications.h"
 #include "isdn/ISDNPT.h"
 #include "isdn/IsdnSession.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
         if (!onLine || call.bChannel != bChannel) {
             continue;
         }
-        if (call.callState != 0) {
+        if (call.callState != isdn::kNull) {
             CopyStatus(call, record);
             return isdn::kOk;
         }

@@ -71,7 +71,7 @@ TEST(BriPort, CallEventsCarryTheSystemChannelOfTheirBChannel)
         ZAQ16_CALL_STATUS status{};
         ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(c.channel, &status), 0u);
         EXPECT_EQ(status.callRef, 7u);
-        EXPECT_EQ(status.callState, 10u);
+        EXPECT_EQ(status.callState, isdn::kActive);
     }
 }
 
@@ -99,7 +99,7 @@ TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
         BriPortDriver& driver = channel <= 16 ? first : second;
         ZAQ16_CALL_STATUS status{};
         ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(channel, &status), 0u) << channel;
-        EXPECT_EQ(status.callState, 10u) << channel;
+        EXPECT_EQ(status.callState, isdn::kActive) << channel;
         EXPECT_EQ(status.bChannel, (channel - 1) % 2 + 1) << channel;
     }
 }
@@ -158,7 +158,7 @@ TEST(BriPort, ItsTickEndsACallWhoseDataLinkStaysDown)
     driver.Advance(89'000);
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByRef(5, &status), 0u);
-    EXPECT_EQ(status.callState, 10u) << "T309 runs 90 s";
+    EXPECT_EQ(status.callState, isdn::kActive) << "T309 runs 90 s";
     EXPECT_TRUE(driver.events.Take().empty());
     driver.Advance(2'000);
     const std::vector<RecordedEvent> recorded = driver.events.Take();

@@ -30,7 +30,7 @@ TEST_F(FaultsTest, AnEndedCallsTimerCannotReleaseTheNextCallOnItsEntity)
     ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     // (A UI frame: the link itself is still down.)
     ASSERT_EQ(line.CoBroadcast(Q931(1, kRelease, Cause(16))), 0u);
-    EXPECT_EQ(Status(1).callState, 99u);
+    EXPECT_EQ(Status(1).callState, kNoCall);
     EXPECT_EQ(monitor.Timers().InUseCount(), 0) << "the reset cancelled T309";
     // The same entity carries the next call, which becomes Active.
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
@@ -38,7 +38,7 @@ TEST_F(FaultsTest, AnEndedCallsTimerCannotReleaseTheNextCallOnItsEntity)
     ASSERT_EQ(line.Cpe(Q931(0x82, kConnect)), 0u);
     events.Take();
     Ticks(900);
-    EXPECT_EQ(Status(2).callState, 10u);
+    EXPECT_EQ(Status(2).callState, isdn::kActive);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -67,7 +67,7 @@ TEST_F(FaultsTest, ACallIdentityIsCutToSixteenBytes)
         }
     }
     ASSERT_NE(call, nullptr);
-    EXPECT_EQ(call->callState, 14u);
+    EXPECT_EQ(call->callState, isdn::kSuspendRequest);
     EXPECT_EQ(call->callIdentity.count, 16u);
 }
 
@@ -121,7 +121,7 @@ TEST_F(FaultsTest, AnswersToBroadcastSetupsNeverExhaustThePool)
     EXPECT_EQ(connected, 400);
     EXPECT_EQ(released, 400);
     for (uint32_t i = 0; i < monitor.Pool().Size(); ++i) {
-        EXPECT_EQ(monitor.Pool()[i].callState, 0u);
+        EXPECT_EQ(monitor.Pool()[i].callState, isdn::kNull);
     }
 }
 
@@ -155,7 +155,7 @@ TEST_F(FaultsTest, ATerminalRefusingABroadcastSetupLeavesTheOtherTerminalsCopy)
         EXPECT_EQ(events.TakeCodes(),
                   (std::vector<uint32_t>{QXEVT_CALL_REJECTED, QXEVT_CALL_ALERTING, QXEVT_CALL_CONNECTED}))
             << refusal.name;
-        EXPECT_EQ(Status(7).callState, 10u) << refusal.name;
+        EXPECT_EQ(Status(7).callState, isdn::kActive) << refusal.name;
         ASSERT_EQ(second.Co(Q931(7, kRelease, Cause(16))), 0u);
         events.Take();
         EXPECT_EQ(monitor.Timers().InUseCount(), 0) << refusal.name;
@@ -172,9 +172,9 @@ TEST_F(FaultsTest, ACopyNobodyAnswersAfterARefusalEndsWithT303)
     ASSERT_EQ(first.Cpe(Q931(0x87, kReleaseComplete, Cause(88))), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_REJECTED});
     Ticks(39);
-    EXPECT_EQ(Status(7).callState, 6u) << "the copy of the entity without a terminal yet";
+    EXPECT_EQ(Status(7).callState, isdn::kCallPresent) << "the copy of the entity without a terminal yet";
     Ticks(1);
-    EXPECT_EQ(Status(7).callState, 99u);
+    EXPECT_EQ(Status(7).callState, kNoCall);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -208,7 +208,8 @@ TEST_F(FaultsTest, ABroadcastSetupNobodyAnsweredGoesWhenTheNetworkClearsTheCall)
             ASSERT_EQ(first.Co(clearing.fromCo[i]), 0u);
         }
         EXPECT_EQ(events.TakeCodes(), clearing.codes) << clearing.name;
-        EXPECT_EQ(Status(7).callState, 99u) << clearing.name << ": the second terminal's copy went, without an event";
+        EXPECT_EQ(Status(7).callState, kNoCall)
+            << clearing.name << ": the second terminal's copy went, without an event";
     }
 }
 
@@ -238,7 +239,7 @@ TEST_F(FaultsTest, StatusByChannelPrefersTheCallInProgress)
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(frontEnd.GetStatusByCh(1, &status), 0u);
     EXPECT_EQ(status.callRef, 2u);
-    EXPECT_EQ(status.callState, 10u);
+    EXPECT_EQ(status.callState, isdn::kActive);
 }
 
 TEST_F(FaultsTest, StoppingAFrontEndFreesItsCallsAndTimers)
@@ -253,6 +254,6 @@ TEST_F(FaultsTest, StoppingAFrontEndFreesItsCallsAndTimers)
         ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     }
     EXPECT_EQ(monitor.Timers().InUseCount(), 0);
-    EXPECT_EQ(Status(1).callState, 99u);
+    EXPECT_EQ(Status(1).callState, kNoCall);
     EXPECT_EQ(line.Co(Q931(1, kSetup, ChannelB(1))), 0u) << "the pool lives on for the remaining front end";
 }
