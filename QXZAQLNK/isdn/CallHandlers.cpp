@@ -169,24 +169,49 @@ uint32_t ConnectedNumberStep(ISDNPTCall& call, const L3Message& message)
     return DecodeIfPresent(message, kIeConnectedSubaddress, ISDNPT_DecodeSubAddr, call.connectedSubaddress);
 }
 
-// Calling number and subaddress, called number and subaddress, redirecting
-// number, in that order; the first error ends the decoding.
+template <ZAQ16_PARTY_NUMBER ISDNPTCall::*Number>
+uint32_t DecodeNumberInto(const uint8_t* ie, ISDNPTCall& call)
+{
+    return ISDNPT_DecodePartyNum(ie, call.*Number);
+}
+
+template <ZAQ16_SUBADDRESS ISDNPTCall::*Subaddress>
+uint32_t DecodeSubaddressInto(const uint8_t* ie, ISDNPTCall& call)
+{
+    return ISDNPT_DecodeSubAddr(ie, call.*Subaddress);
+}
+
+// An element of the parties of a call: where its decoder puts it.
+struct PartyElement {
+    uint8_t id;
+    const char* name;
+    uint8_t minimumLength;  // octets of contents (octet 3 onward)
+    uint32_t (*decode)(const uint8_t* ie, ISDNPTCall& call);
+};
+
+// The parties of a SETUP, decoded in this order.
+constexpr PartyElement kPartyElements[] = {
+    {kIeCallingNumber, "Calling party number", 1, DecodeNumberInto<&ISDNPTCall::callingNumber>},
+    {kIeCallingSubaddress, "Calling party subaddress", 1, DecodeSubaddressInto<&ISDNPTCall::callingSubaddress>},
+    {kIeCalledNumber, "Called party number", 1, DecodeNumberInto<&ISDNPTCall::calledNumber>},
+    {kIeCalledSubaddress, "Called party subaddress", 1, DecodeSubaddressInto<&ISDNPTCall::calledSubaddress>},
+    {kIeRedirectingNumber, "Redirecting number", 1, DecodeNumberInto<&ISDNPTCall::redirectingNumber>},
+};
+
+// The elements of the table the message holds; the first error ends the decoding.
 uint32_t DecodeParties(ISDNPTCall& call, const L3Message& message)
 {
-    uint32_t result = DecodeIfPresent(message, kIeCallingNumber, ISDNPT_DecodePartyNum, call.callingNumber);
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCallingSubaddress, ISDNPT_DecodeSubAddr, call.callingSubaddress);
+    for (const PartyElement& element : kPartyElements) {
+        const uint8_t* ie = message.Find(element.id);
+        if (ie == nullptr) {
+            continue;
+        }
+        const uint32_t result = ie[1] < element.minimumLength ? kElementTooShort : element.decode(ie, call);
+        if (result != kOk) {
+            return result;
+        }
     }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCalledNumber, ISDNPT_DecodePartyNum, call.calledNumber);
-    }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCalledSubaddress, ISDNPT_DecodeSubAddr, call.calledSubaddress);
-    }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeRedirectingNumber, ISDNPT_DecodePartyNum, call.redirectingNumber);
-    }
-    return result;
+    return kOk;
 }
 
 // Keypad digits that extend the called number.

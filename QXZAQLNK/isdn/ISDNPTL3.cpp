@@ -2,6 +2,7 @@
 
 #include "isdn/CallStateMachine.h"
 #include "isdn/DChannelBackup.h"
+#include "isdn/ElementWalker.h"
 #include "isdn/IsdnMonitor.h"
 #include "isdn/L3Message.h"
 #include "isdn/ProtocolVocabulary.h"
@@ -124,63 +125,52 @@ uint32_t ISDNPTL3::AllocateCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 const uint8_t* ISDNPTL3::GetIEPointer(const uint8_t* message, uint32_t length, uint8_t identifier,
                                       uint32_t codeset, uint32_t occurrence)
 {
+    using Kind = isdn::ElementItem::Kind;
     uint32_t refLength = 0;
     uint32_t refValue = 0;
     if (message == nullptr || GetCallRef(message, length, refLength, refValue) != isdn::kOk) {
         return nullptr;
     }
-    const uint32_t end = length - isdn::kFcsLength;
-    uint32_t lockedCodeset = 0;
-    int32_t shiftedCodeset = -1;  // a non-locking shift's codeset, for the next element only
-    bool passedHigher = false;    // an element of the wanted codeset above the wanted one was passed
+    // Elements of a codeset come in ascending order: once an element above
+    // the wanted one has been passed, the wanted one is not there.
+    bool passedHigher = false;
     uint32_t found = 0;
-    for (uint32_t position = isdn::kCallRefOffset + refLength + 1; position < end;) {
-        const uint8_t octet = message[position];
-        const bool shifted = shiftedCodeset >= 0;
-        const uint32_t elementCodeset = shifted ? static_cast<uint32_t>(shiftedCodeset) : lockedCodeset;
-        if (octet & 0x80) {
-            ++position;
-            if ((octet & 0xF0) == 0x90) {
-                if (octet & 0x08) {
-                    shiftedCodeset = octet & 0x07;
-                    continue;
+    isdn::ElementWalker walker(message, length, refLength);
+    for (isdn::ElementItem item; walker.Next(item);) {
+        switch (item.kind) {
+        case Kind::LockingShift:
+            if (item.codeset > codeset) {
+                return nullptr;
+            }
+            passedHigher = false;
+            break;
+        case Kind::NonLockingShift:
+            break;
+        case Kind::SingleOctet: {
+            // Type 1 elements match on their identifier bits (the upper
+            // nibble without bit 8), type 2 ones on the whole octet.
+            const bool matches = (item.identifier & 0xF0) == 0xA0
+                                     ? item.identifier == identifier
+                                     : ((item.identifier >> 4) & 0x07) == (identifier & 0x0F) && (identifier & 0x80);
+            if (item.codeset == codeset && matches && ++found == occurrence) {
+                return item.at;
+            }
+            break;
+        }
+        case Kind::Variable:
+            if (passedHigher && !item.shifted) {
+                return nullptr;
+            }
+            if (item.codeset == codeset) {
+                if (item.identifier == identifier && ++found == occurrence) {
+                    return item.at;
                 }
-                lockedCodeset = octet & 0x07;
-                passedHigher = false;
-                if (lockedCodeset > codeset) {
-                    return nullptr;
+                if (item.identifier > identifier && !item.shifted) {
+                    passedHigher = true;
                 }
-                shiftedCodeset = -1;
-                continue;
             }
-            shiftedCodeset = -1;
-            if (elementCodeset != codeset) {
-                continue;
-            }
-            const bool matches = (octet & 0xF0) == 0xA0
-                                     ? octet == identifier
-                                     : ((octet >> 4) & 0x07) == (identifier & 0x0F) && (identifier & 0x80);
-            if (matches && ++found == occurrence) {
-                return message + position - 1;
-            }
-            continue;
+            break;
         }
-        if (passedHigher && !shifted) {
-            return nullptr;
-        }
-        if (end - position < 2 || message[position + 1] > end - position - 2) {
-            return nullptr;  // the element does not lie wholly inside the message
-        }
-        shiftedCodeset = -1;
-        if (elementCodeset == codeset) {
-            if (octet == identifier && ++found == occurrence) {
-                return message + position;
-            }
-            if (octet > identifier && !shifted) {
-                passedHigher = true;
-            }
-        }
-        position += message[position + 1] + 2u;
     }
     return nullptr;
 }
