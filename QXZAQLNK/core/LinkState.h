@@ -13,7 +13,7 @@
 #include <mutex>
 #include <vector>
 
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 #include "qxzaqlnk.h"
 
 class ZAQ16PORT;

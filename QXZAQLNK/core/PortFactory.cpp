@@ -4,7 +4,7 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "CaptureWriter.h"
 #include "Conversion.h"
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 #include "platform/Program.h"
 
 namespace {

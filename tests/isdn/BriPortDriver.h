@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "IsdnTestSupport.h"
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 #include "support/FakeClock.h"
 #include "support/MemorySerialDevice.h"
 

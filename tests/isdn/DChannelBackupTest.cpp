@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/DChannelBackup.h"
+#include "isdn/layer3/DChannelBackup.h"
 
 using namespace isdntest;
 

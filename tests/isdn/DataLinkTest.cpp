@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using namespace isdntest;
 

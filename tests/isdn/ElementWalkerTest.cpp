@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "IsdnTestSupport.h"
-#include "isdn/ElementWalker.h"
+#include "isdn/layer3/ElementWalker.h"
 
 using namespace isdntest;
 using Kind = isdn::ElementItem::Kind;

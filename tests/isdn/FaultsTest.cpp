@@ -6,7 +6,7 @@
 #include <string>
 
 #include "IsdnTestSupport.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using namespace isdntest;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 #include "isdn/ProtocolVocabulary.h"
 #include "qxzaqlnk.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 
 using namespace isdntest;
 

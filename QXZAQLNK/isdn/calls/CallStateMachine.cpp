@@ -1,6 +1,6 @@
-#include "isdn/CallStateMachine.h"
+#include "isdn/calls/CallStateMachine.h"
 
-#include "isdn/CallHandlers.h"
+#include "isdn/calls/CallHandlers.h"
 #include "isdn/IsdnCodes.h"
 #include "isdn/ProtocolVocabulary.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 #include "isdn/IsdnCodes.h"
 #include "isdn/ProtocolVocabulary.h"
 

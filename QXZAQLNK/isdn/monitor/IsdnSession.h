@@ -11,7 +11,7 @@
 #include <mutex>
 
 #include "core/EventSink.h"
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {
 

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 #include "isdn/IsdnCodes.h"
-#include "isdn/L3Message.h"
-#include "isdn/SegmentReassembly.h"
+#include "isdn/layer3/L3Message.h"
+#include "isdn/layer3/SegmentReassembly.h"
 
 namespace isdn {
 class IsdnMonitor;

@@ -1,10 +1,10 @@
-#include "isdn/DChannelBackup.h"
+#include "isdn/layer3/DChannelBackup.h"
 
-#include "isdn/CallStateMachine.h"
-#include "isdn/ElementWalker.h"
-#include "isdn/ISDNPTL3.h"
-#include "isdn/InformationElements.h"
-#include "isdn/IsdnMonitor.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/ElementWalker.h"
+#include "isdn/layer3/ISDNPTL3.h"
+#include "isdn/layer3/InformationElements.h"
+#include "isdn/monitor/IsdnMonitor.h"
 #include "isdn/ProtocolVocabulary.h"
 #include "isdn/IsdnCodes.h"
 

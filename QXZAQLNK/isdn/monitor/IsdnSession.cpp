@@ -1,4 +1,4 @@
-#include "isdn/IsdnSession.h"
+#include "isdn/monitor/IsdnSession.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "isdn/ElementWalker.h"
+#include "isdn/layer3/ElementWalker.h"
 
 #include "isdn/IsdnCodes.h"
-#include "isdn/L3Message.h"
+#include "isdn/layer3/L3Message.h"
 
 namespace isdn {
 

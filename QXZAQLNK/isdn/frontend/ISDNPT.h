@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPTDL.h"
-#include "isdn/IsdnMonitor.h"
+#include "isdn/datalink/ISDNPTDL.h"
+#include "isdn/monitor/IsdnMonitor.h"
 #include "qxzaqlnk.h"
 
 class ISDNPT {

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 #include "platform/TimerQueue.h"
 #include "unit/ZAQ16PORT.h"
 

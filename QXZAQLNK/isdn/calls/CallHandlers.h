@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
-#include "isdn/L3Message.h"
+#include "isdn/calls/ISDNPTCall.h"
+#include "isdn/layer3/L3Message.h"
 #include "isdn/ProtocolVocabulary.h"
 
 namespace isdn {

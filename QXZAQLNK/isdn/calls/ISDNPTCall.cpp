@@ -1,6 +1,6 @@
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 #include "isdn/ProtocolVocabulary.h"
 
 namespace {

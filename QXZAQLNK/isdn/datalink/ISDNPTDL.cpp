@@ -1,8 +1,8 @@
-#include "isdn/ISDNPTDL.h"
+#include "isdn/datalink/ISDNPTDL.h"
 
 #include <cstring>
 
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 using isdn::In;
 using isdn::Side;

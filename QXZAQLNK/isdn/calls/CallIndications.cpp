@@ -1,8 +1,8 @@
-#include "isdn/CallIndications.h"
+#include "isdn/calls/CallIndications.h"
 
 #include <cstring>
 
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {
 

@@ -1,4 +1,4 @@
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 namespace isdn {
 

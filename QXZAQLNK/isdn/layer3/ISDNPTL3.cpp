@@ -1,10 +1,10 @@
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 
-#include "isdn/CallStateMachine.h"
-#include "isdn/DChannelBackup.h"
-#include "isdn/ElementWalker.h"
-#include "isdn/IsdnMonitor.h"
-#include "isdn/L3Message.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/DChannelBackup.h"
+#include "isdn/layer3/ElementWalker.h"
+#include "isdn/monitor/IsdnMonitor.h"
+#include "isdn/layer3/L3Message.h"
 #include "isdn/ProtocolVocabulary.h"
 
 using isdn::L3Message;

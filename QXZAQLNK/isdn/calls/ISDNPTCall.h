@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "isdn/InformationElements.h"
+#include "isdn/layer3/InformationElements.h"
 #include "qxzaqlnk.h"
 
 class ISDNPTL3;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 #include "isdn/IsdnCodes.h"
 #include "qxzaqlnk.h"
 

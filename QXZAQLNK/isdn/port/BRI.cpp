@@ -1,4 +1,4 @@
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 
 #include <utility>
 

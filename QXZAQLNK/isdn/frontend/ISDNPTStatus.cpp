@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "isdn/CallIndications.h"
-#include "isdn/ISDNPT.h"
-#include "isdn/IsdnSession.h"
+#include "isdn/calls/CallIndications.h"
+#include "isdn/frontend/ISDNPT.h"
+#include "isdn/monitor/IsdnSession.h"
 #include "isdn/ProtocolVocabulary.h"
 
 namespace {

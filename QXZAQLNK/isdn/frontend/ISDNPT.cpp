@@ -1,6 +1,6 @@
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 
-#include "isdn/IsdnSession.h"
+#include "isdn/monitor/IsdnSession.h"
 
 using isdn::Side;
 

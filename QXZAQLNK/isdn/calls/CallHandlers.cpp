@@ -1,12 +1,12 @@
-#include "isdn/CallHandlers.h"
+#include "isdn/calls/CallHandlers.h"
 
 #include <algorithm>
 
-#include "isdn/CallIndications.h"
-#include "isdn/CallStateMachine.h"
-#include "isdn/InformationElements.h"
+#include "isdn/calls/CallIndications.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/InformationElements.h"
 #include "isdn/IsdnCodes.h"
-#include "isdn/IsdnMonitor.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {
 

@@ -12,8 +12,8 @@
 #include <set>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPTCall.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/calls/ISDNPTCall.h"
+#include "isdn/monitor/IsdnTimerService.h"
 #include "qxzaqlnk.h"
 
 namespace isdn {
