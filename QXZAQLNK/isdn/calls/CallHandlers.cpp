@@ -153,7 +153,7 @@ void Connect(ISDNPTCall& call)
         CallHeldInd(call);
     }
     if (call.retrievedPending) {
-        CallRetrivedInd(call);
+        CallRetrievedInd(call);
     }
 }
 
@@ -367,7 +367,7 @@ uint32_t Alerting(ISDNPTCall& call, const L3Message& message)
         result.Keep(DisplayStep(call, message));
     }
     result.Keep(UserUserStep(call, message));
-    CallAAlerting(call);
+    CallAlertingInd(call);
     call.callState = message.side == Side::CO ? kCallDelivered : kCallReceived;
     return result.code;
 }
@@ -703,7 +703,7 @@ uint32_t RetrieveAcknowledge(ISDNPTCall& call, const L3Message& message)
     StopTimer(call, PeerRetrieveTimer(message));
     call.auxState = kAuxIdle;
     if (call.callState == kActive) {
-        CallRetrivedInd(call);
+        CallRetrievedInd(call);
     } else {
         call.retrievedPending = true;
     }

@@ -85,7 +85,7 @@ void CallAbandonedInd(ISDNPTCall& call)
     PostStatus(call, QXEVT_CALL_ABANDONED, Timing::Duration, CauseWord::Cause);
 }
 
-void CallAAlerting(ISDNPTCall& call)
+void CallAlertingInd(ISDNPTCall& call)
 {
     PostStatus(call, QXEVT_CALL_ALERTING, Timing::Duration, CauseWord::Cause);
 }
@@ -96,7 +96,7 @@ void CallHeldInd(ISDNPTCall& call)
     call.heldPending = false;
 }
 
-void CallRetrivedInd(ISDNPTCall& call)
+void CallRetrievedInd(ISDNPTCall& call)
 {
     PostStatus(call, QXEVT_CALL_RETRIEVED, Timing::None, CauseWord::None);
     call.retrievedPending = false;
