@@ -6,7 +6,7 @@
 #include "core/Entries.h"
 #include "core/LinkState.h"
 #include "core/Trace.h"
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The link's state, one per process: the board table of started ports, the
-// playback ports, the application's callback and the event-update switch.
+// playback ports, the application's callback, the event-update switch and
+// the ISDN monitor of the BRI ports.
 //
 // A port found in a table stays alive for as long as its finder holds the
 // reference, even when QXZAQStopLink or QXZAQRestart takes it out of the table
@@ -12,6 +13,7 @@
 #include <mutex>
 #include <vector>
 
+#include "isdn/monitor/IsdnMonitor.h"
 #include "qxzaqlnk.h"
 
 class ZAQ16PORT;
@@ -19,6 +21,8 @@ class ZAQ16PORT;
 using PortRef = std::shared_ptr<ZAQ16PORT>;
 
 struct LinkState {
+    // The ISDN monitor every BRI port of the link shares; each port keeps it alive.
+    std::shared_ptr<isdn::IsdnMonitor> isdnMonitor = std::make_shared<isdn::IsdnMonitor>();
     std::mutex tableLock;                           // the board-table lock
     PortRef boards[ZAQ16_MAX_BOARDS];
     uint32_t boardTypes[ZAQ16_MAX_BOARDS] = {};     // the PBX type each started unit reported

@@ -4,7 +4,7 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
@@ -24,6 +24,11 @@ struct PortClassRow {
 };
 
 constexpr Maker kPlain = &Make<ZAQ16PORT>;
+
+PortRef MakeBri(const char* device, uint32_t start_channel)
+{
+    return std::make_shared<BRI>(device, start_channel, Link().isdnMonitor);
+}
 
 // Types without a row (ZAQ16_PBX_ASPECTD, and every value not listed) get no port.
 constexpr PortClassRow kPortClasses[] = {
@@ -55,7 +60,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NEAX2400_IPXD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2400_ICSD, kPlain, kPlain},
     {ZAQ16_PBX_NEAX2000D, kPlain, kPlain},
-    {ZAQ16_PBX_BRID, &Make<BRI>, &Make<BRI>},
+    {ZAQ16_PBX_BRID, &MakeBri, &MakeBri},
     {ZAQ16_PBX_FUJI9600D, kPlain, kPlain},
     {ZAQ16_PBX_FUJI9600, kPlain, nullptr},
     {ZAQ16_PBX_MERLIN_MAGIX, kPlain, kPlain},

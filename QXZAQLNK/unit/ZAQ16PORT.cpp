@@ -18,13 +18,15 @@ constexpr uint32_t kErrorScreenPolls = 40;
 constexpr uint32_t kErrorScreenPollMs = 50;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
-constexpr uint8_t kCarriageReturn = 13;
-constexpr uint8_t kLineFeed = 10;
+constexpr char kCarriageReturn = 13;
 
 }  // namespace
 
 ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel)
-    : CLive(portName), CSerialPort(portName), eventSink(&LibraryEventSink())
+    : CLive(portName),
+      CSerialPort(portName),
+      eventSink(&LibraryEventSink()),
+      framer(startChannel, *this, &Trace)
 {
     Trace(TRACE_INFO, "ZAQ16PORT", "CREATING port");
     start_channel = startChannel;
@@ -71,19 +73,11 @@ void ZAQ16PORT::WaitForStopWithin(uint32_t milliseconds)
     }
 }
 
-void ZAQ16PORT::ResetLine()
-{
-    std::memset(lineBuffer, 0, sizeof lineBuffer);
-    lineLength = 0;
-    lineQuietMs = 0;
-    pendingCarriageReturn.Clear();
-}
-
 // ---------------------------------------------------------------- reader thread
 
 void ZAQ16PORT::Main()
 {
-    ResetLine();
+    framer.Reset();
     if (StopRequested()) {
         Trace(TRACE_INFO, "Main", "Exiting Thread");
         return;
@@ -120,22 +114,8 @@ void ZAQ16PORT::LiveStep()
         return;
     }
     uint8_t byte = 0;
-    const uint32_t readStart = timers.clock().Now();
-    const uint32_t got = InStringWithin(&byte, 1, 1, timers.MsUntilNextDue());
-    // Reads come back as soon as a byte is there, so the time spent in them is
-    // time the line itself was quiet.
-    lineQuietMs += timers.clock().Now() - readStart;
-    if (got == 1) {
-        if (lineQuietMs >= kInterByteTimeoutMs && lineLength > 0 &&
-            !pendingCarriageReturn.Follows(timers.clock().Now())) {
-            // The unit sends a line back to back: text left unfinished by a
-            // pause is noise, and must not prefix the next answer.
-            Trace(TRACE_DEBUG, "ZAQ16PORT::Main", "Unfinished line dropped: %.*s\n", static_cast<int>(lineLength),
-                  lineBuffer);
-            ResetLine();
-        }
-        lineQuietMs = 0;
-        TakeByte(byte);
+    if (InStringWithin(&byte, 1, 1, timers.MsUntilNextDue()) == 1) {
+        TakeBytes(&byte, 1);
     } else if (LastReadFailed()) {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
@@ -147,60 +127,29 @@ void ZAQ16PORT::LiveStep()
     }
 }
 
-void ZAQ16PORT::TakeByte(uint8_t byte)
+void ZAQ16PORT::TakeBytes(const uint8_t* bytes, size_t count)
 {
-    if (pendingCarriageReturn.Follows(timers.clock().Now())) {
-        pendingCarriageReturn.Clear();
-        FollowCarriageReturn(byte);
-        return;
-    }
-    pendingCarriageReturn.Clear();
-    if (byte == kPacketStart) {
-        HandlePacket();
-    } else {
-        TakeTextByte(byte);
+    framer.Feed(bytes, count, timers.clock().Now());
+    FinishPacket();
+}
+
+void ZAQ16PORT::FinishPacket()
+{
+    // Timers wait until the packet is whole: its bytes come back to back, so
+    // a read that stays empty for the inter-byte time-out means it is broken.
+    while (framer.InsidePacket()) {
+        uint8_t byte = 0;
+        if (StopRequested() || InStringWithin(&byte, 1, 1, kInterByteTimeoutMs) != 1) {
+            framer.DropPartialPacket(timers.clock().Now());
+            return;
+        }
+        framer.Feed(&byte, 1, timers.clock().Now());
     }
 }
 
-void ZAQ16PORT::TakeTextByte(uint8_t byte)
+void ZAQ16PORT::OnLine(std::string_view line)
 {
-    lineBuffer[lineLength] = static_cast<char>(byte);
-    if (lineLength >= kLineBufferSize) {
-        Trace(TRACE_ERROR, "ZAQ16PORT::Main", "Overrun of buffer!! Reset board %d\n", static_cast<int>(Board() + 1));
-        ResetLine();
-    } else {
-        ++lineLength;
-    }
-    if (byte != kCarriageReturn) {
-        return;
-    }
-    const uint32_t carriageReturnAt = timers.clock().Now();
-    int64_t followerWaitMs = timers.MsUntilNextDue();
-    if (followerWaitMs < 0 || followerWaitMs > kInterByteTimeoutMs) {
-        followerWaitMs = kInterByteTimeoutMs;
-    }
-    uint8_t next = 0;
-    if (InStringWithin(&next, 1, 1, followerWaitMs) == 1) {
-        FollowCarriageReturn(next);
-    } else {
-        // The read ended early for a timer, or the LF is late: the next byte may still end the line.
-        pendingCarriageReturn.Arm(carriageReturnAt);
-    }
-}
-
-void ZAQ16PORT::FollowCarriageReturn(uint8_t next)
-{
-    if (next == kLineFeed) {
-        HandleCommand(1);
-    } else {
-        // Not a line end: the byte is kept in place and the next one replaces it.
-        lineBuffer[lineLength] = static_cast<char>(next);
-    }
-}
-
-void ZAQ16PORT::HandleCommand(int clear)
-{
-    const LineOutcome outcome = ParseUnitLine(std::string_view(lineBuffer, lineLength), answers);
+    const LineOutcome outcome = ParseUnitLine(line, answers);
     switch (outcome.kind) {
     case LineOutcome::Kind::CommandAnswer:
         commandResult = outcome.commandResult;
@@ -213,9 +162,6 @@ void ZAQ16PORT::HandleCommand(int clear)
         break;
     }
     answerEvent.Set();
-    if (clear != 0) {
-        ResetLine();
-    }
 }
 
 void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
@@ -227,103 +173,43 @@ void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
     PostEvent(event);
 }
 
-uint32_t ZAQ16PORT::ReadPacketBytes(uint8_t* into, uint32_t count)
+void ZAQ16PORT::OnPacket(const FramedPacket& packet)
 {
-    // The unit sends a packet's bytes back to back: a pause of the inter-byte
-    // time-out inside one means the packet is broken (a corrupted length byte
-    // would otherwise take the unit's next answers as payload). One byte per
-    // read (the device buffers what has arrived): a read comes back empty only
-    // when the line itself was quiet for the whole time-out.
-    uint32_t got = 0;
-    while (got < count && !StopRequested() && InStringWithin(into + got, 1, 1, kInterByteTimeoutMs) == 1) {
-        ++got;
+    currentChannel = packet.Channel();
+    packetType = packet.Type();
+    packetLength = packet.Length();
+    std::memset(packetData, 0, sizeof packetData);
+    std::memcpy(packetData, packet.data, packet.dataCount);
+    recording.Append(static_cast<uint8_t>(Board()), packet.header, packetData, packet.dataCount,
+                     platform::TickCount());
+    framedPacketReady = true;
+    if (!readingPacketDirectly) {
+        HandlePacket();
+        framedPacketReady = false;
     }
-    return got;
 }
 
-uint32_t ZAQ16PORT::ReadPacketPart(uint8_t* into, uint32_t count)
+bool ZAQ16PORT::ReadRecordedPacket()
 {
-    if (playbackOpen) {
-        return static_cast<uint32_t>(std::fread(into, 1, count, dumpFile));
-    }
-    return ReadPacketBytes(into, count);
-}
-
-bool ZAQ16PORT::ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel)
-{
-    const uint32_t got = ReadPacketBytes(into, count);
-    if (got < count) {
-        Trace(TRACE_ERROR, "HandlePacket", "channel %d::Read fails %d\n", static_cast<int>(traceChannel),
-              static_cast<int>(got));
-        return false;
-    }
-    return true;
-}
-
-bool ZAQ16PORT::ReadPacketHeader(uint8_t header[3])
-{
-    if (playbackOpen) {
-        if (ReadPacketPart(header, 3) < 3) {
-            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
-            return false;
-        }
-        // A recorded header is as the unit's was accepted: no resynchronisation.
-        if (header[0] >= kChannels) {
-            Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
-                  static_cast<int>(header[0] + start_channel));
-            return false;
-        }
-        return true;
-    }
-    if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
-        return false;
-    }
-    // A channel of 16 or more means the stream is out of step: look for the
-    // start marker inside the header before giving the packet up.
-    while (header[0] >= kChannels) {
-        Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, start ch %d\n", header[0],
-              static_cast<int>(start_channel));
-        if (header[1] == kPacketStart) {
-            Trace(TRACE_ERROR, "HandlePacket", "restart from cType");
-            header[0] = header[2];
-            if (!ReadLiveHeaderBytes(header + 1, 2, start_channel + header[0])) {
-                return false;
-            }
-        } else if (header[2] == kPacketStart) {
-            if (!ReadLiveHeaderBytes(header, 3, start_channel)) {
-                return false;
-            }
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-uint8_t ZAQ16PORT::HandlePacket()
-{
-    currentEvent = ZAQ16_EVENT{};
-    currentEvent.board = Board();
-
     uint8_t header[3] = {};
-    if (!ReadPacketHeader(header)) {
-        return 0;
+    if (std::fread(header, 1, 3, dumpFile) < 3) {
+        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
+        return false;
+    }
+    // A recorded header is as the unit's was accepted: no resynchronisation.
+    if (header[0] >= kChannels) {
+        Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
+              static_cast<int>(header[0] + start_channel));
+        return false;
     }
     currentChannel = header[0];
     packetType = header[1];
     packetLength = header[2];
-
     std::memset(packetData, 0, sizeof packetData);
     const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
-    const uint32_t got = ReadPacketPart(packetData, dataCount);
-    if (got < dataCount) {
-        if (playbackOpen) {
-            Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
-        } else {
-            Trace(TRACE_ERROR, "HandlePacket", "data for %d::Read fails %d not enough data\n",
-                  static_cast<int>(AbsoluteChannel()), static_cast<int>(got));
-        }
-        return 0;
+    if (std::fread(packetData, 1, dataCount, dumpFile) < dataCount) {
+        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
+        return false;
     }
     uint8_t sum = 0;
     for (uint32_t i = 0; i < dataCount; ++i) {
@@ -332,11 +218,29 @@ uint8_t ZAQ16PORT::HandlePacket()
     if (sum != 0) {
         Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", currentChannel,
               static_cast<int>(AbsoluteChannel()));
+        return false;
+    }
+    return true;
+}
+
+uint8_t ZAQ16PORT::HandlePacket()
+{
+    currentEvent = ZAQ16_EVENT{};
+    currentEvent.board = Board();
+    if (playbackOpen) {
+        return ReadRecordedPacket() ? packetType : 0;
+    }
+    if (!framedPacketReady) {
+        // Called right after a start marker: the packet is read from the unit here.
+        readingPacketDirectly = true;
+        framer.BeginPacket(timers.clock().Now());
+        FinishPacket();
+        readingPacketDirectly = false;
+    }
+    if (!framedPacketReady) {
         return 0;
     }
-    if (!playbackOpen) {
-        recording.Append(static_cast<uint8_t>(Board()), header, packetData, dataCount, platform::TickCount());
-    }
+    framedPacketReady = false;
     return packetType;
 }
 

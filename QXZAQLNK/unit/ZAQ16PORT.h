@@ -21,34 +21,30 @@
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
-#include "unit/PendingCarriageReturn.h"
+#include "unit/PacketFramer.h"
 #include "unit/SerialPort.h"
 #include "unit/UnitAnswers.h"
 
-class ZAQ16PORT : public CLive, public CSerialPort {
+class ZAQ16PORT : public CLive, public CSerialPort, private PacketFramer::Receiver {
 public:
     static constexpr uint32_t kChannels = 16;
-    static constexpr uint32_t kLineBufferSize = 1024;
     static constexpr uint32_t kPacketDataSize = 1024;
     static constexpr uint32_t kCommandBufferSize = 80;
     static constexpr uint32_t kLockWaitMs = 3000;
     static constexpr uint32_t kCommandWaitMs = 3000;
     static constexpr uint32_t kRestartWaitMs = 60000;
-    static constexpr uint8_t kPacketStart = 0x01;
-    // The unit sends a packet, and a text line, back to back: a pause this
-    // long inside one breaks it.
-    static constexpr uint32_t kInterByteTimeoutMs = 100;
+    static constexpr uint8_t kPacketStart = PacketFramer::kPacketStart;
+    static constexpr uint32_t kInterByteTimeoutMs = PacketFramer::kInterByteTimeoutMs;
 
     // portName: the device path, or null for a port without a COM port.
     ZAQ16PORT(const char* portName, uint32_t start_channel);
     ~ZAQ16PORT() override;
 
     void Main() override;
-    // Reads one packet after its start marker; returns its type byte, or 0 when
-    // nothing usable was read. Decoders call this first, then decode.
+    // Takes the packet the reader has framed (or, called right after a start
+    // marker, reads one); returns its type byte, or 0 when nothing usable was
+    // read. Decoders call this first, then decode.
     virtual uint8_t HandlePacket();
-    // Parses lineBuffer; with `clear` non-zero empties it afterwards.
-    virtual void HandleCommand(int clear);
     // Copies a channel's display text (not zero-terminated).
     virtual uint32_t GetMessage(uint32_t channel, char* buffer, uint32_t size);
     // The PBX's date and time as second, minute, hour, day, month, year (+3 unused words).
@@ -146,11 +142,8 @@ protected:
     uint32_t start_channel = 1;
     ZAQ16_PHONE_STATUS phoneStatus[kChannels]{};
 
-    char lineBuffer[kLineBufferSize + 1] = {};
-    uint32_t lineLength = 0;
-    PendingCarriageReturn pendingCarriageReturn{kInterByteTimeoutMs};
-    // How long the line has been quiet, as the reader's empty reads measured it.
-    uint32_t lineQuietMs = 0;
+    // The text line the unit has not ended yet.
+    std::string_view PendingLine() const { return framer.PendingLine(); }
 
     std::atomic<uint32_t> commandResult{0};
     platform::AutoResetEvent commandEvent;
@@ -160,9 +153,6 @@ protected:
     uint8_t packetData[kPacketDataSize] = {};
 
 private:
-    // Bytes of a packet: from the dump file in playback, else from the unit
-    // (ReadPacketBytes). Returns the bytes read.
-    uint32_t ReadPacketPart(uint8_t* into, uint32_t count);
     void LiveStep();
     bool PlaybackStep();
     bool PlaybackRecord();
@@ -186,18 +176,14 @@ private:
     uint32_t SendRaw(char character);
 
     void InitialisePhoneStatus();
-    void ResetLine();
-    // A byte of the live stream outside packets: a packet's start marker or text.
-    void TakeByte(uint8_t byte);
-    void TakeTextByte(uint8_t byte);
-    // The byte after a CR: LF ends the line.
-    void FollowCarriageReturn(uint8_t next);
-    // Reads `count` bytes of a packet from the unit; stops short when the
-    // line pauses for the inter-byte time-out. Returns the bytes read.
-    uint32_t ReadPacketBytes(uint8_t* into, uint32_t count);
-    // Header bytes from the unit; a short read is traced and gives false.
-    bool ReadLiveHeaderBytes(uint8_t* into, uint32_t count, uint32_t traceChannel);
-    bool ReadPacketHeader(uint8_t header[3]);
+    // Bytes of the live stream, to the framer; a packet they begin is read to its end.
+    void TakeBytes(const uint8_t* bytes, size_t count);
+    // Reads the rest of the packet the framer is inside: the unit sends it back to back.
+    void FinishPacket();
+    void OnPacket(const FramedPacket& packet) override;
+    void OnLine(std::string_view line) override;
+    // Playback: one record's packet from the dump file, after its start marker.
+    bool ReadRecordedPacket();
     void PostStartStop(uint32_t channel, bool on);
     char QueryText(char* member, const char* text);
     // Waits (polling every `pollMs`, and at once after each answer line) until
@@ -207,6 +193,11 @@ private:
 
     platform::TimerQueue timers;
     EventSink* eventSink;
+    PacketFramer framer;
+    // A packet the framer completed, waiting for HandlePacket to take it.
+    bool framedPacketReady = false;
+    // HandlePacket is reading a packet itself: the framer's packet is only kept.
+    bool readingPacketDirectly = false;
     // Set after every answer line, so that a waiting query looks at once.
     platform::AutoResetEvent answerEvent;
     platform::AutoResetEvent stopSignal;

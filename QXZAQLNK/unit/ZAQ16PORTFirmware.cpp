@@ -106,7 +106,7 @@ void ZAQ16PORT::PostDownloadStatus(uint32_t percent)
 
 void ZAQ16PORT::EndTransfer()
 {
-    ResetLine();
+    framer.Reset();
     downloadState = kIdle;
 }
 
@@ -150,7 +150,7 @@ void ZAQ16PORT::FirmwareStep()
     }
     if (!transferEntered) {
         // No text is assembled during the transfer.
-        ResetLine();
+        framer.Reset();
         transferEntered = true;
     }
     if (StopRequested()) {
@@ -240,7 +240,7 @@ void ZAQ16PORT::FirmwareStep()
         } else {
             // A receiver that does not acknowledge EOT: this is its final answer.
             EndTransfer();
-            TakeByte(byte);
+            TakeBytes(&byte, 1);
         }
         break;
     default:

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 
 namespace {
 
@@ -155,7 +155,8 @@ std::vector<FrameOnFramer> BuildTraffic(uint32_t lines, uint32_t callsPerLine)
 int main()
 {
     CountingSink sink;
-    ISDNPT frontEnd(sink);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, sink);
     if (frontEnd.Start(1, 32, 60) != 0) {
         std::fprintf(stderr, "start failed\n");
         return 1;

@@ -16,7 +16,7 @@
 #include "CaptureWriter.h"
 #include "Conversion.h"
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 #include "platform/Program.h"
 
 namespace {
@@ -48,7 +48,8 @@ uint64_t DecodeWithTheMonitor(const std::vector<uint8_t>& captureFile, CountingS
     const double start = Seconds();
     const pcap2dmp::Conversion conversion = pcap2dmp::ConvertCapture(captureFile);
     convertSeconds = Seconds() - start;
-    ISDNPT frontEnd(sink);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, sink);
     frontEnd.Start(1, 32, 60);
     const std::vector<uint8_t>& dump = conversion.dump;
     uint64_t frames = 0;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     ReadingSink sink;
-    ISDNPT frontEnd(sink);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, sink);
     frontEnd.Start(data[0] & 0x01, 32, 1 + (data[0] >> 1) % 60);
     size_t position = 1;
     while (position < size) {

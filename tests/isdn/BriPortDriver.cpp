@@ -1,12 +1,15 @@
 #include "BriPortDriver.h"
 
+#include <utility>
+
 namespace isdntest {
 
 namespace {
 
-// The ISDN timers of the process count from the last time any tick read a
-// clock: every driver starts its clock after the previous one stopped, so its
-// times are never "earlier", and sets that reference before its first frame.
+// A monitor's timers count from the last time any tick read a clock: every
+// driver starts its clock after the previous one stopped, so the times of
+// drivers that share a monitor are never "earlier", and each sets that
+// reference before its first frame.
 uint32_t& NextClockStart()
 {
     static uint32_t start = 1000;
@@ -15,7 +18,8 @@ uint32_t& NextClockStart()
 
 }  // namespace
 
-BriPortDriver::BriPortDriver(uint32_t startChannel) : port(std::make_shared<BRI>(nullptr, startChannel))
+BriPortDriver::BriPortDriver(uint32_t startChannel, std::shared_ptr<isdn::IsdnMonitor> monitor)
+    : port(std::make_shared<BRI>(nullptr, startChannel, std::move(monitor)))
 {
     clock.Set(NextClockStart());
     port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "IsdnTestSupport.h"
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
 #include "support/FakeClock.h"
 #include "support/MemorySerialDevice.h"
 
@@ -18,7 +18,10 @@ inline constexpr uint8_t kFromCpe = 0x48;
 
 class BriPortDriver {
 public:
-    explicit BriPortDriver(uint32_t startChannel = 1);
+    // Drivers given the same monitor share it as the BRI ports of one link do;
+    // without one a driver has a fresh monitor of its own.
+    explicit BriPortDriver(uint32_t startChannel = 1,
+                           std::shared_ptr<isdn::IsdnMonitor> monitor = std::make_shared<isdn::IsdnMonitor>());
     ~BriPortDriver();
     BriPortDriver(const BriPortDriver&) = delete;
     BriPortDriver& operator=(const BriPortDriver&) = delete;

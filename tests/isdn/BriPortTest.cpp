@@ -71,16 +71,16 @@ TEST(BriPort, CallEventsCarryTheSystemChannelOfTheirBChannel)
         ZAQ16_CALL_STATUS status{};
         ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(c.channel, &status), 0u);
         EXPECT_EQ(status.callRef, 7u);
-        EXPECT_EQ(status.callState, 10u);
+        EXPECT_EQ(status.callState, isdn::kActive);
     }
 }
 
 TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
 {
     // Two units of eight lines each, every B-channel in a call: 32 calls at
-    // once, more than a pool of 16 entities could follow.
+    // once in the one pool of the link, more than 16 entities could follow.
     BriPortDriver first(1);
-    BriPortDriver second(17);
+    BriPortDriver second(17, first.port->Monitor());
     for (BriPortDriver* driver : {&first, &second}) {
         for (uint32_t lineIndex = 0; lineIndex < 8; ++lineIndex) {
             Line line = driver->PortLine(lineIndex);
@@ -99,7 +99,7 @@ TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
         BriPortDriver& driver = channel <= 16 ? first : second;
         ZAQ16_CALL_STATUS status{};
         ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(channel, &status), 0u) << channel;
-        EXPECT_EQ(status.callState, 10u) << channel;
+        EXPECT_EQ(status.callState, isdn::kActive) << channel;
         EXPECT_EQ(status.bChannel, (channel - 1) % 2 + 1) << channel;
     }
 }
@@ -140,7 +140,8 @@ TEST(BriPortFrontEnd, ServesTheFramersFromItsFirstOn)
     const Bytes rr = Frame(0, 1, 64, {0x01, 0x00});
     for (const Case& c : cases) {
         EventCollector events;
-        ISDNPT frontEnd(events, c.firstFramer);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events, c.firstFramer);
         ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
         EXPECT_EQ(frontEnd.HDLCFrameRcvd(c.framer, rr.data(), static_cast<uint32_t>(rr.size()), 0, 0), c.result)
             << "first framer " << c.firstFramer << ", framer " << c.framer;
@@ -157,7 +158,7 @@ TEST(BriPort, ItsTickEndsACallWhoseDataLinkStaysDown)
     driver.Advance(89'000);
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByRef(5, &status), 0u);
-    EXPECT_EQ(status.callState, 10u) << "T309 runs 90 s";
+    EXPECT_EQ(status.callState, isdn::kActive) << "T309 runs 90 s";
     EXPECT_TRUE(driver.events.Take().empty());
     driver.Advance(2'000);
     const std::vector<RecordedEvent> recorded = driver.events.Take();

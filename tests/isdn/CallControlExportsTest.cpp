@@ -78,7 +78,7 @@ TEST_F(CallControlExports, GiveTheCallOfAChannelOrOfAReference)
     EXPECT_EQ(size, 332u);
     EXPECT_EQ(byChannel.callRef, 9u);
     EXPECT_EQ(byChannel.direction, 1u);
-    EXPECT_EQ(byChannel.callState, 10u);
+    EXPECT_EQ(byChannel.callState, isdn::kActive);
     EXPECT_EQ(byChannel.bChannel, 1u);
     EXPECT_STREQ(byChannel.callingNumber.digits, "5550199");
     EXPECT_STREQ(byChannel.calledNumber.digits, "31");
@@ -92,7 +92,7 @@ TEST_F(CallControlExports, GiveTheCallOfAChannelOrOfAReference)
 
     ASSERT_EQ(QXZAQ_CC_GetStatusByCh(2, &byChannel, &size), 0u);
     EXPECT_EQ(byChannel.callRef, 5u);
-    EXPECT_EQ(byChannel.callState, 7u);
+    EXPECT_EQ(byChannel.callState, isdn::kCallReceived);
     EXPECT_EQ(QXZAQ_CC_GetStatusByCh(4, &byChannel, &size), 0xE009000Bu) << "no call on B2 of the second line";
     EXPECT_EQ(QXZAQ_CC_GetStatusByRef(0, 77, &byChannel, &size), 0xE009000Cu);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using namespace isdntest;
 
@@ -44,12 +44,12 @@ TEST_F(CallFlowTest, IncomingCall)
     ASSERT_EQ(Co(kSetup, Bearer() + ChannelB(1) + Display("Alice") + CallingNumber("5551234") + CalledNumber("200"),
                  5),
               0u);
-    EXPECT_EQ(Status(5).callState, 6u);
+    EXPECT_EQ(Status(5).callState, isdn::kCallPresent);
     ASSERT_EQ(Cpe(kAlerting), 0u);
     ASSERT_EQ(Cpe(kConnect), 0u);
     ASSERT_EQ(Co(kConnectAcknowledge), 0u);
     ASSERT_EQ(Cpe(kDisconnect, Cause(16)), 0u);
-    EXPECT_EQ(Status(5).callState, 11u);
+    EXPECT_EQ(Status(5).callState, isdn::kDisconnectRequest);
     ASSERT_EQ(Co(kRelease), 0u);
     ASSERT_EQ(Cpe(kReleaseComplete), 0u);
 
@@ -61,30 +61,30 @@ TEST_F(CallFlowTest, IncomingCall)
     EXPECT_EQ(recorded[0].userInfo.infoType, 100u);
     EXPECT_STREQ(reinterpret_cast<const char*>(recorded[0].userInfo.bytes), "Alice");
     EXPECT_EQ(recorded[1].event.eventCode, QXEVT_CALL_ALERTING);
-    EXPECT_EQ(recorded[1].status.callState, 6u) << "the record shows the call before ALERTING moved it";
+    EXPECT_EQ(recorded[1].status.callState, isdn::kCallPresent) << "the record shows the call before ALERTING moved it";
     EXPECT_EQ(recorded[2].event.eventCode, QXEVT_CALL_CONNECTED);
     EXPECT_EQ(recorded[2].event.param, 332u);
-    EXPECT_EQ(recorded[2].status.callState, 10u);
+    EXPECT_EQ(recorded[2].status.callState, isdn::kActive);
     EXPECT_EQ(recorded[2].status.direction, 1u);
     EXPECT_EQ(recorded[2].status.layer1Coding, 3u);
     EXPECT_STREQ(recorded[2].status.callingNumber.digits, "5551234");
     EXPECT_STREQ(recorded[2].status.calledNumber.digits, "200");
     EXPECT_EQ(recorded[3].event.eventCode, QXEVT_CALL_RELEASED);
-    EXPECT_EQ(recorded[3].status.callState, 0u);
+    EXPECT_EQ(recorded[3].status.callState, isdn::kNull);
     EXPECT_EQ(recorded[3].status.cause, 16u);
     for (const RecordedEvent& event : recorded) {
         EXPECT_EQ(event.event.board, 0u);
         EXPECT_EQ(event.event.channel, 1u);
     }
-    EXPECT_EQ(Status(5).callState, 99u) << "the entity is free again";
+    EXPECT_EQ(Status(5).callState, kNoCall) << "the entity is free again";
 }
 
 TEST_F(CallFlowTest, OutgoingCallWithOverlapDigits)
 {
     ASSERT_EQ(CallerCpe(kSetup, Bearer()), 0u);
-    EXPECT_EQ(Status(5).callState, 1u);
+    EXPECT_EQ(Status(5).callState, isdn::kCallInitiated);
     ASSERT_EQ(CalledCo(kSetupAcknowledge, ChannelB(2)), 0u);
-    EXPECT_EQ(Status(5).callState, 2u);
+    EXPECT_EQ(Status(5).callState, isdn::kOverlapSending);
     ASSERT_EQ(CallerCpe(kInformation, Keypad("555")), 0u);
     ASSERT_EQ(CallerCpe(kInformation, Keypad("6789")), 0u);
     ASSERT_EQ(CalledCo(kCallProceeding), 0u);
@@ -92,15 +92,15 @@ TEST_F(CallFlowTest, OutgoingCallWithOverlapDigits)
     ASSERT_EQ(CalledCo(kConnect, ConnectedNumber("5556789")), 0u);
     ASSERT_EQ(CallerCpe(kConnectAcknowledge), 0u);
     ASSERT_EQ(CalledCo(kDisconnect, Cause(16)), 0u);
-    EXPECT_EQ(Status(5).callState, 12u);
+    EXPECT_EQ(Status(5).callState, isdn::kDisconnectIndication);
     ASSERT_EQ(CallerCpe(kRelease), 0u);
-    EXPECT_EQ(Status(5).callState, 13u);
+    EXPECT_EQ(Status(5).callState, isdn::kReleaseRequest);
     ASSERT_EQ(CalledCo(kReleaseComplete), 0u);
 
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 3u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_ALERTING);
-    EXPECT_EQ(recorded[0].status.callState, 3u);
+    EXPECT_EQ(recorded[0].status.callState, isdn::kOutgoingProceeding);
     EXPECT_STREQ(recorded[0].status.calledNumber.digits, "5556789") << "keypad digits in Overlap Sending";
     EXPECT_EQ(recorded[1].event.eventCode, QXEVT_CALL_CONNECTED);
     EXPECT_EQ(recorded[1].status.direction, 2u);
@@ -124,7 +124,7 @@ TEST_F(CallFlowTest, RejectedCalls)
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_REJECTED);
-    EXPECT_EQ(recorded[0].status.callState, 12u) << "the state moved before the event";
+    EXPECT_EQ(recorded[0].status.callState, isdn::kDisconnectIndication) << "the state moved before the event";
     EXPECT_EQ(recorded[0].status.cause, 17u);
     ASSERT_EQ(CallerCpe(kRelease), 0u);
     ASSERT_EQ(CalledCo(kReleaseComplete), 0u);
@@ -147,8 +147,8 @@ TEST_F(CallFlowTest, AbandonedCallKeepsItsStateInTheEvent)
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_ABANDONED);
-    EXPECT_EQ(recorded[0].status.callState, 7u);
-    EXPECT_EQ(Status(5).callState, 12u);
+    EXPECT_EQ(recorded[0].status.callState, isdn::kCallReceived);
+    EXPECT_EQ(Status(5).callState, isdn::kDisconnectIndication);
 }
 
 TEST_F(CallFlowTest, ReleaseOfAConnectedCallPostsOnlyTheRelease)
@@ -210,7 +210,7 @@ TEST_F(CallFlowTest, ARetrieveAcknowledgeWithABadChannelChangesNothing)
         ASSERT_EQ(recorded.size(), 1u) << "CO retrieves " << coRetrieves;
         EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RETRIEVED);
         EXPECT_EQ(recorded[0].event.channel, 2u);
-        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+        EXPECT_EQ(monitor.Timers().InUseCount(), 0);
         ASSERT_EQ(Cpe(kReleaseComplete), 0u);
         events.Take();
     }
@@ -242,26 +242,26 @@ TEST_F(CallFlowTest, HoldAndRetrieveTimersGiveUp)
     Ticks(40);
     ASSERT_EQ(Cpe(kRetrieveAcknowledge), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_HELD}) << "still held after the timeout";
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 }
 
 TEST_F(CallFlowTest, SuspendAndResume)
 {
     OutgoingActive();
     ASSERT_EQ(CallerCpe(kSuspend, Ie(0x10, {'p', 'k'})), 0u);
-    EXPECT_EQ(Status(5).callState, 14u);
+    EXPECT_EQ(Status(5).callState, isdn::kSuspendRequest);
     ASSERT_EQ(CalledCo(kSuspendAcknowledge), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_SUSPENDED});
-    EXPECT_EQ(Status(5).callState, 99u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(Status(5).callState, kNoCall);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 
     ASSERT_EQ(line.Cpe(Q931(9, kResume, Ie(0x10, {'p', 'k'}))), 0u);
-    EXPECT_EQ(Status(9).callState, 15u);
+    EXPECT_EQ(Status(9).callState, isdn::kResumeRequest);
     ASSERT_EQ(line.Co(Q931(0x89, kResumeAcknowledge, ChannelB(1))), 0u);
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RESUMED);
-    EXPECT_EQ(Status(9).callState, 10u);
+    EXPECT_EQ(Status(9).callState, isdn::kActive);
     EXPECT_EQ(Status(9).direction, 2u);
     EXPECT_EQ(frontEnd.dataLinks[0]->layer3->outgoingCalls, 2u);
     EXPECT_EQ(frontEnd.dataLinks[0]->layer3->outgoingConnected, 2u);
@@ -272,13 +272,13 @@ TEST_F(CallFlowTest, SuspendAndResumeTimers)
     OutgoingActive();
     ASSERT_EQ(CallerCpe(kSuspend), 0u) << "a SUSPEND without call identity is followed too";
     Ticks(40);
-    EXPECT_EQ(Status(5).callState, 10u) << "T319: back to Active";
+    EXPECT_EQ(Status(5).callState, isdn::kActive) << "T319: back to Active";
     ASSERT_EQ(line.Cpe(Q931(9, kResume)), 0u);
     Ticks(40);
-    EXPECT_EQ(Status(9).callState, 99u) << "T318: the resume is given up";
+    EXPECT_EQ(Status(9).callState, kNoCall) << "T318: the resume is given up";
     ASSERT_EQ(line.Cpe(Q931(10, kResume)), 0u);
     ASSERT_EQ(line.Co(Q931(0x8A, kResumeReject, Cause(83))), 0u);
-    EXPECT_EQ(Status(10).callState, 99u);
+    EXPECT_EQ(Status(10).callState, kNoCall);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -287,7 +287,7 @@ TEST_F(CallFlowTest, SuspendIsIgnoredBeforeTheCallIsActive)
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CalledCo(kAlerting, ChannelB(1)), 0u);
     ASSERT_EQ(CallerCpe(kSuspend), 0u);
-    EXPECT_EQ(Status(5).callState, 4u);
+    EXPECT_EQ(Status(5).callState, isdn::kCallDelivered);
 }
 
 TEST_F(CallFlowTest, KeypadInAnActiveCallIsUserInformation)
@@ -313,24 +313,24 @@ TEST_F(CallFlowTest, DataLinkFailureEndsCallsWithCause41)
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].event.eventCode, QXEVT_CALL_RELEASED);
     EXPECT_EQ(recorded[0].status.cause, 41u);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
 }
 
 TEST_F(CallFlowTest, ActiveCallWaitsNinetySecondsForItsDataLink)
 {
     IncomingActive();
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
-    EXPECT_EQ(Status(5).callState, 10u);
+    EXPECT_EQ(Status(5).callState, isdn::kActive);
     // The release completes, then the link comes back: T309 stops.
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x7F})), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1);
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
     // It goes down again and stays down.
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
     Ticks(899);
-    EXPECT_EQ(Status(5).callState, 10u);
+    EXPECT_EQ(Status(5).callState, isdn::kActive);
     Ticks(1);
     const std::vector<RecordedEvent> recorded = events.Take();
     ASSERT_EQ(recorded.size(), 1u);
@@ -343,36 +343,36 @@ TEST_F(CallFlowTest, RepeatedSetupsEndAfterT303)
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1) << "the CO T303 runs once";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1) << "the CO T303 runs once";
     Ticks(40);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CallerCpe(kSetup), 0u);
     ASSERT_EQ(CalledCo(kCallProceeding), 0u);
     Ticks(40);
-    EXPECT_EQ(Status(5).callState, 3u) << "CALL PROCEEDING stopped the CPE T303";
+    EXPECT_EQ(Status(5).callState, isdn::kOutgoingProceeding) << "CALL PROCEEDING stopped the CPE T303";
 }
 
 TEST_F(CallFlowTest, StatusNamingStateNullEndsTheCall)
 {
     IncomingActive();
     ASSERT_EQ(Co(kStatus, Ie(0x14, {0x0A})), 0u);
-    EXPECT_EQ(Status(5).callState, 10u);
+    EXPECT_EQ(Status(5).callState, isdn::kActive);
     EXPECT_EQ(Co(kStatus), 0xE0090004u) << "a STATUS without its call state";
     ASSERT_EQ(Co(kStatus, Ie(0x14, {0x00})), 0u);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_RELEASED});
 }
 
 TEST_F(CallFlowTest, BadElementsInASetupFreeTheEntity)
 {
     EXPECT_EQ(Co(kSetup, Ie(0x04, {0x80, 0xC0})), 0xE0090015u);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
     EXPECT_EQ(Co(kSetup, ChannelB(1) + Ie(0x6C, {0x01})), 0xE009001Du);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
     ASSERT_EQ(Co(kSetup, ChannelB(1)), 0u);
     EXPECT_EQ(Cpe(kConnect, Ie(0x4C, {})), 0xE009001Du);
-    EXPECT_EQ(Status(5).callState, 6u) << "a bad CONNECT changes nothing";
+    EXPECT_EQ(Status(5).callState, isdn::kCallPresent) << "a bad CONNECT changes nothing";
 }
 
 TEST(CallEventChannels, NameTheBChannelOfTheLine)
@@ -394,7 +394,8 @@ TEST(CallEventChannels, NameTheBChannelOfTheLine)
     };
     for (const Case& c : cases) {
         EventCollector events;
-        ISDNPT frontEnd(events);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events);
         ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
         Line line(frontEnd, c.line, c.tei);
         ASSERT_EQ(line.Co(Q931(1, kSetup, ChannelB(c.bChannel))), 0u);
@@ -409,7 +410,8 @@ TEST(CallEventChannels, NameTheBChannelOfTheLine)
 TEST(CallEventChannels, TheSecondTerminalOfALineSharesItsChannels)
 {
     EventCollector events;
-    ISDNPT frontEnd(events);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, events);
     ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
     Line first(frontEnd, 7, 64);
     Line second(frontEnd, 7, 65);

@@ -61,7 +61,8 @@ TEST(ClearingCause, IsTheReasonTheCallEndedWith)
     };
     for (const Case& c : cases) {
         EventCollector events;
-        ISDNPT frontEnd(events);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events);
         ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u);
         Line line(frontEnd, 0);
         for (const Step& step : c.steps) {

@@ -156,8 +156,9 @@ TEST(IsdnConcurrency, AnExpiryOnAnotherBoardsThreadKeepsItsPlaceOnTheChannel)
     ApplicationLog log;
     BoardSink boardZero(log);
     BoardSink boardOne(log);
-    ISDNPT first(boardZero);
-    ISDNPT second(boardOne, 16);
+    isdn::IsdnMonitor monitor;
+    ISDNPT first(monitor, boardZero);
+    ISDNPT second(monitor, boardOne, 16);
     ASSERT_EQ(first.Start(1, 32, 16), 0u);
     ASSERT_EQ(second.Start(1, 32, 16), 0u);
     Line line(first, 0, 64);
@@ -196,8 +197,9 @@ TEST(IsdnConcurrency, AStuckCallbackHoldsUpAnotherBoardOnlyForAWhile)
     ApplicationLog log;
     BoardSink boardZero(log);
     BoardSink boardOne(log);
-    ISDNPT first(boardZero);
-    ISDNPT second(boardOne, 16);
+    isdn::IsdnMonitor monitor;
+    ISDNPT first(monitor, boardZero);
+    ISDNPT second(monitor, boardOne, 16);
     ASSERT_EQ(first.Start(1, 32, 16), 0u);
     ASSERT_EQ(second.Start(1, 32, 16), 0u);
     boardOne.stallOn = QXEVT_CALL_CONNECTED;
@@ -289,8 +291,9 @@ TEST(IsdnConcurrency, UnderLoadEveryChannelsEventsKeepTheirOrder)
     ApplicationLog log;
     SlowApplicationSink boardZero(log);
     SlowApplicationSink boardOne(log);
-    ISDNPT first(boardZero);
-    ISDNPT second(boardOne, 16);
+    isdn::IsdnMonitor monitor;
+    ISDNPT first(monitor, boardZero);
+    ISDNPT second(monitor, boardOne, 16);
     ASSERT_EQ(first.Start(1, 32, 60), 0u);
     ASSERT_EQ(second.Start(1, 32, 60), 0u);
     std::thread readerZero([&] { FeedCallsEndedByT308(first, 0); });
@@ -320,8 +323,9 @@ TEST(IsdnConcurrency, TwoReaderThreadsAndAnApplicationThread)
 {
     EventCollector boardZero;
     EventCollector boardOne;
-    ISDNPT first(boardZero);
-    ISDNPT second(boardOne);
+    isdn::IsdnMonitor monitor;
+    ISDNPT first(monitor, boardZero);
+    ISDNPT second(monitor, boardOne);
     ASSERT_EQ(first.Start(1, 32, 60), 0u);
     ASSERT_EQ(second.Start(1, 32, 60), 0u);
     std::atomic<bool> feeding{true};
@@ -370,7 +374,8 @@ TEST(IsdnConcurrency, TwoReaderThreadsAndAnApplicationThread)
 TEST(IsdnConcurrency, AnEventCallbackMayReadTheStatus)
 {
     ReenteringSink sink;
-    ISDNPT frontEnd(sink);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, sink);
     sink.frontEnd = &frontEnd;
     ASSERT_EQ(frontEnd.Start(1, 32, 60), 0u);
     Line line(frontEnd, 0, 64);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/DChannelBackup.h"
+#include "isdn/layer3/DChannelBackup.h"
 
 using namespace isdntest;
 
@@ -35,10 +35,10 @@ TEST_F(DChannelBackupTest, ServiceThenAcknowledgementMovesTheActiveCalls)
     ASSERT_EQ(Status(3).line, 2u);
 
     EXPECT_EQ(line0.Co(Maintenance(kService)), 0u);
-    EXPECT_EQ(Layer3(0).dcbuState, 3u);
+    EXPECT_EQ(Layer3(0).dcbuState, isdn::kDcbuAwaitingCpeAck);
     EXPECT_EQ(Layer3(0).dcbuSeen, 1u);
     EXPECT_EQ(line0.Cpe(Maintenance(kServiceAcknowledge)), 0u);
-    EXPECT_EQ(Layer3(0).dcbuState, 2u);
+    EXPECT_EQ(Layer3(0).dcbuState, isdn::kDcbuInService);
     EXPECT_EQ(Status(3).line, 0u) << "the Active call follows the D-channel in service";
     EXPECT_EQ(Status(4).line, 2u) << "a call not yet Active stays";
     EXPECT_EQ(events.Take().size(), 1u) << "only the connection was posted";
@@ -47,17 +47,17 @@ TEST_F(DChannelBackupTest, ServiceThenAcknowledgementMovesTheActiveCalls)
 TEST_F(DChannelBackupTest, ServiceFromBothSidesCompletesToo)
 {
     line0.Cpe(Maintenance(kService));
-    EXPECT_EQ(Layer3(0).dcbuState, 4u);
+    EXPECT_EQ(Layer3(0).dcbuState, isdn::kDcbuAwaitingCoAck);
     line0.Co(Maintenance(kService));
-    EXPECT_EQ(Layer3(0).dcbuState, 2u);
+    EXPECT_EQ(Layer3(0).dcbuState, isdn::kDcbuInService);
 }
 
 TEST_F(DChannelBackupTest, AnAcknowledgementFromTheAskingSideChangesNothing)
 {
     line0.Co(Maintenance(kService));
-    ASSERT_EQ(Layer3(0).dcbuState, 3u);
+    ASSERT_EQ(Layer3(0).dcbuState, isdn::kDcbuAwaitingCpeAck);
     line0.Co(Maintenance(kServiceAcknowledge));
-    EXPECT_EQ(Layer3(0).dcbuState, 3u);
+    EXPECT_EQ(Layer3(0).dcbuState, isdn::kDcbuAwaitingCpeAck);
 }
 
 TEST_F(DChannelBackupTest, ElementChecksRefuseOtherChannelsAndStates)

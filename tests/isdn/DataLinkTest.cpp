@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using namespace isdntest;
 
@@ -33,7 +33,7 @@ protected:
         ASSERT_EQ(line.Cpe(Q931(callRef | 0x80, kConnect)), 0u);
         ZAQ16_CALL_STATUS status{};
         ASSERT_EQ(frontEnd.GetStatusByRef(callRef, &status), 0u);
-        ASSERT_EQ(status.callState, 10u);
+        ASSERT_EQ(status.callState, isdn::kActive);
     }
     uint32_t CallState(uint8_t callRef)
     {
@@ -49,15 +49,15 @@ protected:
 TEST_F(DataLinkTest, UaWithoutFinalBitOnlyNotesIt)
 {
     ASSERT_EQ(FromCpe(Sabme(0)), 0u);
-    ASSERT_EQ(link().linkState, 2u);
+    ASSERT_EQ(link().linkState, isdn::kLinkCpeEstablishing);
     ASSERT_EQ(link().cpeSabmeCount, 1u);
     link().coPF = 1;
     ASSERT_EQ(FromCo(Ua(0, false)), 0u);
-    EXPECT_EQ(link().linkState, 2u);
+    EXPECT_EQ(link().linkState, isdn::kLinkCpeEstablishing);
     EXPECT_EQ(link().coPF, 0u);
     EXPECT_EQ(link().cpeSabmeCount, 0u);
     ASSERT_EQ(FromCo(Ua(0, true)), 0u);
-    EXPECT_EQ(link().linkState, 4u);
+    EXPECT_EQ(link().linkState, isdn::kLinkEstablished);
 }
 
 TEST_F(DataLinkTest, ThreeSabmesArmTheTimerOnceAndItsExpiryReleases)
@@ -65,18 +65,18 @@ TEST_F(DataLinkTest, ThreeSabmesArmTheTimerOnceAndItsExpiryReleases)
     for (int i = 0; i < 3; ++i) {
         ASSERT_EQ(FromCpe(Sabme(0)), 0u);
     }
-    EXPECT_EQ(link().linkState, 2u);
+    EXPECT_EQ(link().linkState, isdn::kLinkCpeEstablishing);
     EXPECT_GE(link().cpeTimer, 0);
     EXPECT_EQ(link().cpeSabmeCount, 0u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1);
     for (int i = 0; i < 3; ++i) {
         FromCpe(Sabme(0));
     }
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 1) << "arming again replaces the running timer";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 1) << "arming again replaces the running timer";
     Ticks(9);
-    EXPECT_EQ(link().linkState, 2u);
+    EXPECT_EQ(link().linkState, isdn::kLinkCpeEstablishing);
     Ticks(1);
-    EXPECT_EQ(link().linkState, 1u);
+    EXPECT_EQ(link().linkState, isdn::kLinkTeiAssigned);
     EXPECT_EQ(link().cpeTimer, -1);
 }
 
@@ -85,13 +85,13 @@ TEST_F(DataLinkTest, ThirdDiscStartsTheTimerAndItsExpiryClearsTheCount)
     FromCpe(Sabme(0));
     FromCo(Ua(0, true));
     ASSERT_EQ(FromCpe(Disc(0)), 0u);
-    EXPECT_EQ(link().linkState, 5u);
+    EXPECT_EQ(link().linkState, isdn::kLinkCpeReleasing);
     FromCpe(Disc(0));
     FromCpe(Disc(0));
     EXPECT_GE(link().cpeTimer, 0);
     FromCpe(Disc(0));
     Ticks(10);
-    EXPECT_EQ(link().linkState, 1u);
+    EXPECT_EQ(link().linkState, isdn::kLinkTeiAssigned);
     EXPECT_EQ(link().cpeDiscCount, 0u);
 }
 
@@ -101,13 +101,13 @@ TEST_F(DataLinkTest, AnIFrameInStateOneEstablishesBeforeItsMessageIsHandled)
     // The link goes down: the Active call waits for it (T309).
     FromCpe(Disc(0));
     FromCo(Ua(0, true));
-    ASSERT_EQ(link().linkState, 1u);
+    ASSERT_EQ(link().linkState, isdn::kLinkTeiAssigned);
     // The next I frame brings the link back first, so T309 stops, and only
     // then does its DISCONNECT move the call on.
     ASSERT_EQ(line.Co(Q931(5, kDisconnect, Cause(16))), 0u);
-    EXPECT_EQ(link().linkState, 4u);
+    EXPECT_EQ(link().linkState, isdn::kLinkEstablished);
     EXPECT_EQ(CallState(5), 12u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << "T309 was cancelled while the call was still Active";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0) << "T309 was cancelled while the call was still Active";
 }
 
 TEST_F(DataLinkTest, ReceiverNotReadyHoldsBackTheOtherSidesFrames)
@@ -127,10 +127,10 @@ TEST_F(DataLinkTest, ReceiverNotReadyHoldsBackTheOtherSidesFrames)
 TEST_F(DataLinkTest, ReceiveReadyFromBothSidesShowsAnEstablishedLink)
 {
     ASSERT_EQ(FromCo(Supervisory(1, 0x01, 5)), 0u);
-    EXPECT_EQ(link().linkState, 1u);
+    EXPECT_EQ(link().linkState, isdn::kLinkTeiAssigned);
     EXPECT_EQ(link().coRrSeen, 1u);
     ASSERT_EQ(FromCpe(Supervisory(0, 0x01, 9)), 0u);
-    EXPECT_EQ(link().linkState, 4u);
+    EXPECT_EQ(link().linkState, isdn::kLinkEstablished);
     EXPECT_EQ(link().coNextNs, 9u);
     EXPECT_EQ(link().cpeNextNs, 5u);
     EXPECT_EQ(link().coRrSeen, 0u);
@@ -161,16 +161,16 @@ TEST_F(DataLinkTest, UnnumberedInformationWithThePollBitIsIgnored)
 TEST_F(DataLinkTest, ModeFrameAnswersEndTheAttempts)
 {
     FromCo(Sabme(1));
-    ASSERT_EQ(link().linkState, 3u);
+    ASSERT_EQ(link().linkState, isdn::kLinkCoEstablishing);
     EXPECT_EQ(FromCpe(Dm(1)), 0u);
-    EXPECT_EQ(link().linkState, 1u);
+    EXPECT_EQ(link().linkState, isdn::kLinkTeiAssigned);
     FromCo(Sabme(1));
     FromCpe(Ua(1, true));
-    ASSERT_EQ(link().linkState, 4u);
+    ASSERT_EQ(link().linkState, isdn::kLinkEstablished);
     FromCo(Disc(1));
-    ASSERT_EQ(link().linkState, 6u);
+    ASSERT_EQ(link().linkState, isdn::kLinkCoReleasing);
     EXPECT_EQ(FromCpe(Dm(1)), 0u);
-    EXPECT_EQ(link().linkState, 1u);
+    EXPECT_EQ(link().linkState, isdn::kLinkTeiAssigned);
 }
 
 TEST_F(DataLinkTest, StoppingTheFrontEndCancelsTheLinkTimers)
@@ -178,14 +178,14 @@ TEST_F(DataLinkTest, StoppingTheFrontEndCancelsTheLinkTimers)
     for (int i = 0; i < 3; ++i) {
         FromCpe(Sabme(0));
     }
-    ASSERT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     frontEnd.Stop();
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 }
 
 TEST_F(DataLinkTest, UnknownControlBytesChangeNothing)
 {
     FromCpe(Sabme(0));
     EXPECT_EQ(FromCo(Frame(0, 1, kTei, {0x0B, 0x00})), 0u);
-    EXPECT_EQ(link().linkState, 2u);
+    EXPECT_EQ(link().linkState, isdn::kLinkCpeEstablishing);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "IsdnTestSupport.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using namespace isdntest;
 
@@ -27,18 +27,18 @@ TEST_F(FaultsTest, AnEndedCallsTimerCannotReleaseTheNextCallOnItsEntity)
     ASSERT_EQ(line.Cpe(Q931(0x81, kConnect)), 0u);
     // The link drops: T309 runs for the Active call, which the CO then clears.
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), 0u);
-    ASSERT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+    ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     // (A UI frame: the link itself is still down.)
     ASSERT_EQ(line.CoBroadcast(Q931(1, kRelease, Cause(16))), 0u);
-    EXPECT_EQ(Status(1).callState, 99u);
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << "the reset cancelled T309";
+    EXPECT_EQ(Status(1).callState, kNoCall);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0) << "the reset cancelled T309";
     // The same entity carries the next call, which becomes Active.
     ASSERT_EQ(line.CoFrame(Frame(0, 0, 64, {0x73})), 0u);
     ASSERT_EQ(line.Co(Q931(2, kSetup, ChannelB(1))), 0u);
     ASSERT_EQ(line.Cpe(Q931(0x82, kConnect)), 0u);
     events.Take();
     Ticks(900);
-    EXPECT_EQ(Status(2).callState, 10u);
+    EXPECT_EQ(Status(2).callState, isdn::kActive);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -61,20 +61,20 @@ TEST_F(FaultsTest, ACallIdentityIsCutToSixteenBytes)
     ASSERT_EQ(line.Co(Q931(0x83, kConnect, ChannelB(1))), 0u);
     ASSERT_EQ(line.Cpe(Q931(3, kSuspend, Ie(0x10, Bytes(30, 'i')))), 0u);
     const ISDNPTCall* call = nullptr;
-    for (uint32_t i = 0; i < isdn::CallPool().Size(); ++i) {
-        if (isdn::CallPool()[i].callRef == 3) {
-            call = &isdn::CallPool()[i];
+    for (uint32_t i = 0; i < monitor.Pool().Size(); ++i) {
+        if (monitor.Pool()[i].callRef == 3) {
+            call = &monitor.Pool()[i];
         }
     }
     ASSERT_NE(call, nullptr);
-    EXPECT_EQ(call->callState, 14u);
+    EXPECT_EQ(call->callState, isdn::kSuspendRequest);
     EXPECT_EQ(call->callIdentity.count, 16u);
 }
 
 TEST_F(FaultsTest, StatusByChannelChecksTheDataLinkIndex)
 {
     EventCollector otherEvents;
-    ISDNPT small(otherEvents);
+    ISDNPT small(monitor, otherEvents);
     ASSERT_EQ(small.Start(1, 4, 16), 0u);
     ZAQ16_CALL_STATUS status{};
     EXPECT_EQ(small.GetStatusByCh(5, &status), 0xE0090003u);
@@ -120,8 +120,8 @@ TEST_F(FaultsTest, AnswersToBroadcastSetupsNeverExhaustThePool)
     }
     EXPECT_EQ(connected, 400);
     EXPECT_EQ(released, 400);
-    for (uint32_t i = 0; i < isdn::CallPool().Size(); ++i) {
-        EXPECT_EQ(isdn::CallPool()[i].callState, 0u);
+    for (uint32_t i = 0; i < monitor.Pool().Size(); ++i) {
+        EXPECT_EQ(monitor.Pool()[i].callState, isdn::kNull);
     }
 }
 
@@ -155,10 +155,10 @@ TEST_F(FaultsTest, ATerminalRefusingABroadcastSetupLeavesTheOtherTerminalsCopy)
         EXPECT_EQ(events.TakeCodes(),
                   (std::vector<uint32_t>{QXEVT_CALL_REJECTED, QXEVT_CALL_ALERTING, QXEVT_CALL_CONNECTED}))
             << refusal.name;
-        EXPECT_EQ(Status(7).callState, 10u) << refusal.name;
+        EXPECT_EQ(Status(7).callState, isdn::kActive) << refusal.name;
         ASSERT_EQ(second.Co(Q931(7, kRelease, Cause(16))), 0u);
         events.Take();
-        EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0) << refusal.name;
+        EXPECT_EQ(monitor.Timers().InUseCount(), 0) << refusal.name;
     }
 }
 
@@ -172,9 +172,9 @@ TEST_F(FaultsTest, ACopyNobodyAnswersAfterARefusalEndsWithT303)
     ASSERT_EQ(first.Cpe(Q931(0x87, kReleaseComplete, Cause(88))), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_REJECTED});
     Ticks(39);
-    EXPECT_EQ(Status(7).callState, 6u) << "the copy of the entity without a terminal yet";
+    EXPECT_EQ(Status(7).callState, isdn::kCallPresent) << "the copy of the entity without a terminal yet";
     Ticks(1);
-    EXPECT_EQ(Status(7).callState, 99u);
+    EXPECT_EQ(Status(7).callState, kNoCall);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -208,7 +208,8 @@ TEST_F(FaultsTest, ABroadcastSetupNobodyAnsweredGoesWhenTheNetworkClearsTheCall)
             ASSERT_EQ(first.Co(clearing.fromCo[i]), 0u);
         }
         EXPECT_EQ(events.TakeCodes(), clearing.codes) << clearing.name;
-        EXPECT_EQ(Status(7).callState, 99u) << clearing.name << ": the second terminal's copy went, without an event";
+        EXPECT_EQ(Status(7).callState, kNoCall)
+            << clearing.name << ": the second terminal's copy went, without an event";
     }
 }
 
@@ -238,21 +239,21 @@ TEST_F(FaultsTest, StatusByChannelPrefersTheCallInProgress)
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(frontEnd.GetStatusByCh(1, &status), 0u);
     EXPECT_EQ(status.callRef, 2u);
-    EXPECT_EQ(status.callState, 10u);
+    EXPECT_EQ(status.callState, isdn::kActive);
 }
 
 TEST_F(FaultsTest, StoppingAFrontEndFreesItsCallsAndTimers)
 {
     {
         EventCollector otherEvents;
-        ISDNPT other(otherEvents);
+        ISDNPT other(monitor, otherEvents);
         ASSERT_EQ(other.Start(1, 32, 16), 0u);
         Line otherLine(other, 4, 64);
         ASSERT_EQ(otherLine.Co(Q931(1, kSetup, ChannelB(1))), 0u);
         ASSERT_EQ(otherLine.Co(Q931(1, kSetup, ChannelB(1))), 0u);
-        ASSERT_EQ(isdn::IsdnTimers().InUseCount(), 1);
+        ASSERT_EQ(monitor.Timers().InUseCount(), 1);
     }
-    EXPECT_EQ(isdn::IsdnTimers().InUseCount(), 0);
-    EXPECT_EQ(Status(1).callState, 99u);
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
+    EXPECT_EQ(Status(1).callState, kNoCall);
     EXPECT_EQ(line.Co(Q931(1, kSetup, ChannelB(1))), 0u) << "the pool lives on for the remaining front end";
 }

@@ -27,7 +27,8 @@ protected:
     }
 
     EventCollector events;
-    ISDNPT frontEnd{events};
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd{monitor, events};
 };
 
 }  // namespace
@@ -47,7 +48,8 @@ TEST(FrontEndStart, ChecksItsArguments)
     };
     EventCollector events;
     for (const Case& c : cases) {
-        ISDNPT frontEnd(events);
+        isdn::IsdnMonitor monitor;
+        ISDNPT frontEnd(monitor, events);
         EXPECT_EQ(frontEnd.Start(c.mode, c.framers, c.chans), c.result)
             << c.mode << " " << c.framers << " " << c.chans;
     }
@@ -56,19 +58,53 @@ TEST(FrontEndStart, ChecksItsArguments)
 TEST(FrontEndStart, CreatesOneLinkPerFramerOrPerLine)
 {
     EventCollector events;
-    ISDNPT multi(events);
+    isdn::IsdnMonitor monitor;
+    ISDNPT multi(monitor, events);
     ASSERT_EQ(multi.Start(1, 32, 16), 0u);
     for (uint32_t i = 0; i < 32; ++i) {
         ASSERT_TRUE(multi.dataLinks[i]);
-        EXPECT_EQ(multi.dataLinks[i]->linkState, 7u);
+        EXPECT_EQ(multi.dataLinks[i]->linkState, isdn::kLinkNoTei);
         EXPECT_EQ(multi.dataLinks[i]->layer3->line, i);
     }
     EXPECT_FALSE(multi.dataLinks[32]);
-    ISDNPT single(events);
+    ISDNPT single(monitor, events);
     ASSERT_EQ(single.Start(0, 32, 16), 0u);
     EXPECT_TRUE(single.dataLinks[15]);
     EXPECT_FALSE(single.dataLinks[16]);
-    EXPECT_EQ(single.dataLinks[15]->linkState, 0u);
+    EXPECT_EQ(single.dataLinks[15]->linkState, isdn::kLinkInactive);
+}
+
+// The front ends of one monitor (the BRI ports of a link) share its calls and
+// its timer table; a front end of another monitor sees and ticks neither.
+TEST(IsdnMonitor, FrontEndsShareTheCallsAndTimersOfTheirOwnMonitorOnly)
+{
+    EventCollector events;
+    isdn::IsdnMonitor monitor;
+    isdn::IsdnMonitor other;
+    ISDNPT first(monitor, events);
+    ISDNPT second(monitor, events, 16);
+    ISDNPT apart(other, events);
+    for (ISDNPT* frontEnd : {&first, &second, &apart}) {
+        ASSERT_EQ(frontEnd->Start(1, 32, 16), 0u);
+    }
+    Line line(first, 0, 64);
+    ASSERT_EQ(line.Co(Q931(5, kSetup, ChannelB(1))), 0u);
+    ASSERT_EQ(line.Co(Q931(5, kSetup, ChannelB(1))), 0u);  // the repeat starts T303
+    ASSERT_EQ(monitor.Timers().InUseCount(), 1);
+    EXPECT_EQ(other.Timers().InUseCount(), 0);
+
+    ZAQ16_CALL_STATUS status{};
+    EXPECT_EQ(second.GetStatusByRef(5, &status), 0u) << "one pool for the link";
+    EXPECT_EQ(apart.GetStatusByRef(5, &status), 0xE009000Cu) << "another monitor's pool";
+    for (int tick = 0; tick < 50; ++tick) {
+        apart.Tick();
+    }
+    EXPECT_EQ(first.GetStatusByRef(5, &status), 0u) << "another monitor's ticks run none of these timers";
+    for (int tick = 0; tick < 40; ++tick) {
+        second.Tick();
+    }
+    EXPECT_EQ(first.GetStatusByRef(5, &status), 0xE009000Cu) << "T303 expired on the other front end's tick";
+    EXPECT_EQ(monitor.Timers().InUseCount(), 0);
 }
 
 TEST_F(FrontEndTest, RefusesBadFramesWithTheirCodes)
@@ -97,8 +133,8 @@ TEST_F(FrontEndTest, RefusesBadFramesWithTheirCodes)
     }
     EXPECT_EQ(frontEnd.HDLCFrameRcvd(0, nullptr, 5, 0, 0), 0xE0090004u);
     EXPECT_EQ(frontEnd.HDLCFrameRcvd(0, rr.data(), 0, 0, 0), 0xE0090005u);
-    EXPECT_EQ(Link(0).linkState, 7u) << "a refused frame takes no entity";
-    EXPECT_EQ(Link(1).linkState, 7u);
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkNoTei) << "a refused frame takes no entity";
+    EXPECT_EQ(Link(1).linkState, isdn::kLinkNoTei);
 }
 
 TEST_F(FrontEndTest, ATeiTakesAFreeEntityOfItsLineAndKeepsIt)
@@ -116,7 +152,7 @@ TEST_F(FrontEndTest, ATeiTakesAFreeEntityOfItsLineAndKeepsIt)
     EXPECT_EQ(Link(3).tei, 65u);
     EXPECT_EQ(Link(2).linkState, statesBefore[0]);
     EXPECT_EQ(Link(3).linkState, statesBefore[1]);
-    EXPECT_EQ(Link(0).linkState, 7u) << "other lines keep their entities";
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkNoTei) << "other lines keep their entities";
 }
 
 TEST_F(FrontEndTest, TeiManagementReachesBothEntitiesOfTheLine)
@@ -132,8 +168,8 @@ TEST_F(FrontEndTest, AnAssignedIdentityGoesToOneEntity)
     Send(1, TeiManagement(0, 1, 0x1111, 127));
     EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x1111, 70)), 0u);
     EXPECT_EQ(Link(0).tei, 70u);
-    EXPECT_EQ(Link(0).linkState, 1u);
-    EXPECT_EQ(Link(1).linkState, 7u) << "the second entity stays free for the next terminal";
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkTeiAssigned);
+    EXPECT_EQ(Link(1).linkState, isdn::kLinkNoTei) << "the second entity stays free for the next terminal";
 
     Send(1, TeiManagement(0, 1, 0x2222, 127));
     EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x2222, 71)), 0u);
@@ -148,9 +184,9 @@ TEST_F(FrontEndTest, AnIdentityAssignedForAnotherRequestChangesNothing)
 {
     Send(1, TeiManagement(0, 1, 0x1111, 127));
     EXPECT_EQ(Send(0, TeiManagement(1, 2, 0x2222, 70)), 0u);
-    EXPECT_EQ(Link(0).linkState, 7u);
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkNoTei);
     EXPECT_EQ(Link(0).tei, 0u);
-    EXPECT_EQ(Link(1).linkState, 7u);
+    EXPECT_EQ(Link(1).linkState, isdn::kLinkNoTei);
 }
 
 TEST_F(FrontEndTest, ARemovedIdentityFreesItsEntity)
@@ -158,13 +194,13 @@ TEST_F(FrontEndTest, ARemovedIdentityFreesItsEntity)
     Send(0, Frame(0, 1, 64, {kRr, 0x00}));
     Send(0, Frame(0, 1, 65, {kRr, 0x00}));
     EXPECT_EQ(Send(0, TeiManagement(1, 6, 0, 64)), 0u);
-    EXPECT_EQ(Link(0).linkState, 7u);
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkNoTei);
     EXPECT_EQ(Link(1).tei, 65u);
     EXPECT_EQ(Send(0, Frame(0, 1, 66, {kRr, 0x00})), 0u) << "a new TEI takes the freed entity";
     EXPECT_EQ(Link(0).tei, 66u);
     EXPECT_EQ(Send(0, TeiManagement(1, 6, 0, 127)), 0u);
-    EXPECT_EQ(Link(0).linkState, 7u);
-    EXPECT_EQ(Link(1).linkState, 7u);
+    EXPECT_EQ(Link(0).linkState, isdn::kLinkNoTei);
+    EXPECT_EQ(Link(1).linkState, isdn::kLinkNoTei);
 }
 
 TEST_F(FrontEndTest, AStoppedFrontEndRefusesFrames)
@@ -177,7 +213,8 @@ TEST_F(FrontEndTest, AStoppedFrontEndRefusesFrames)
 TEST(FrontEndSingleLink, AcceptsOnlySapi0Tei0)
 {
     EventCollector events;
-    ISDNPT frontEnd(events);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, events);
     ASSERT_EQ(frontEnd.Start(0, 4, 16), 0u);
     const Bytes tei0 = Frame(0, 1, 0, {kRr, 0x02});
     const Bytes tei1 = Frame(0, 1, 1, {kRr, 0x02});

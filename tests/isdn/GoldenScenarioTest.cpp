@@ -22,7 +22,8 @@ const std::filesystem::path kFixtures = std::filesystem::path(ZAQ_SOURCE_DIR) / 
 std::string RunScenario(const std::filesystem::path& frames)
 {
     EventCollector events;
-    ISDNPT frontEnd(events);
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd(monitor, events);
     EXPECT_EQ(frontEnd.Start(1, 32, 60), 0u);
     std::ifstream input(frames);
     std::ostringstream output;

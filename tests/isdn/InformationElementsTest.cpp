@@ -4,7 +4,7 @@
 #include <string>
 
 #include "IsdnTestSupport.h"
-#include "isdn/InformationElements.h"
+#include "isdn/layer3/InformationElements.h"
 
 using namespace isdn;
 using isdntest::Bytes;

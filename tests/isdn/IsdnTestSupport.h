@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
+#include "isdn/ProtocolVocabulary.h"
 #include "qxzaqlnk.h"
 
 namespace isdntest {
@@ -118,6 +119,10 @@ inline Bytes Keypad(std::string_view digits)
     return Ie(0x2C, Text(digits));
 }
 
+// A call state no call has: what Status() reports for a call reference
+// the monitor does not know.
+inline constexpr uint32_t kNoCall = 99;
+
 // Where a line's frames go: (framer, frame, time1) -> the receiver's result.
 using FrameDelivery = std::function<uint32_t(uint32_t framer, const Bytes& frame, uint32_t time1)>;
 
@@ -197,11 +202,11 @@ class IsdnFixture : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(frontEnd.Start(1, 32, 16), 0u); }
 
-    // The status of the first call with `callRef`; state 99 when there is none.
+    // The status of the first call with `callRef`; state kNoCall when there is none.
     ZAQ16_CALL_STATUS Status(uint32_t callRef)
     {
         ZAQ16_CALL_STATUS status{};
-        status.callState = 99;
+        status.callState = kNoCall;
         frontEnd.GetStatusByRef(callRef, &status);
         return status;
     }
@@ -213,7 +218,8 @@ protected:
     }
 
     EventCollector events;
-    ISDNPT frontEnd{events};
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd{monitor, events};
 };
 
 // One line of text per event, as the golden files hold them.

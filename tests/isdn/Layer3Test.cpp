@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "IsdnTestSupport.h"
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 
 using namespace isdntest;
 
@@ -41,22 +41,22 @@ TEST_F(Layer3Test, RefusesBadHeaders)
     for (const Case& c : cases) {
         EXPECT_EQ(line0.Co(c.message), c.result) << Hex(c.message);
     }
-    EXPECT_EQ(Status(5).callState, 6u);
-    EXPECT_EQ(Status(6).callState, 6u) << "two-byte reference 0x0006";
+    EXPECT_EQ(Status(5).callState, isdn::kCallPresent);
+    EXPECT_EQ(Status(6).callState, isdn::kCallPresent) << "two-byte reference 0x0006";
 }
 
 TEST_F(Layer3Test, BothDirectionsOfACallMeetOnOneEntity)
 {
     ASSERT_EQ(line0.Co(Q931(0x05, kSetup, ChannelB(1))), 0u);
     ASSERT_EQ(line0.Cpe(Q931(0x85, kConnect)), 0u);
-    EXPECT_EQ(Status(5).callState, 10u);
+    EXPECT_EQ(Status(5).callState, isdn::kActive);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_CONNECTED});
 }
 
 TEST_F(Layer3Test, MessagesForUnknownCallsAreDropped)
 {
     EXPECT_EQ(line0.Cpe(Q931(0x85, kConnect)), 0u);
-    EXPECT_EQ(Status(5).callState, 99u);
+    EXPECT_EQ(Status(5).callState, kNoCall);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -64,7 +64,7 @@ TEST_F(Layer3Test, UserInformationChangesNoState)
 {
     ASSERT_EQ(line0.Co(Q931(0x05, kSetup)), 0u);
     EXPECT_EQ(line0.Cpe(Q931(0x85, kUserInformation, Ie(0x7E, {0x04, 'x'}))), 0u);
-    EXPECT_EQ(Status(5).callState, 6u);
+    EXPECT_EQ(Status(5).callState, isdn::kCallPresent);
     EXPECT_EQ(events.Count(), 0u);
 }
 
@@ -78,9 +78,9 @@ TEST_F(Layer3Test, ASetupBeyondThePoolIsCountedAndDropped)
     EXPECT_EQ(line0.Co(Q931(19, kSegment, Ie(0x00, {0x81, kSetup}))), 0u);
     EXPECT_EQ(Layer3(0).incomingCalls, 17u);
     EXPECT_EQ(Layer3(0).outgoingCalls, 1u);
-    EXPECT_EQ(Status(17).callState, 99u);
-    EXPECT_EQ(Status(18).callState, 99u);
-    EXPECT_EQ(Status(19).callState, 99u);
+    EXPECT_EQ(Status(17).callState, kNoCall);
+    EXPECT_EQ(Status(18).callState, kNoCall);
+    EXPECT_EQ(Status(19).callState, kNoCall);
 }
 
 TEST_F(Layer3Test, StatisticsCountCallsAndConnections)
@@ -94,10 +94,10 @@ TEST_F(Layer3Test, StatisticsCountCallsAndConnections)
     // times out does not (no message brings the call back).
     line0.Cpe(Q931(2, kSuspend));
     line0.Co(Q931(0x82, kSuspendReject, Cause(29)));
-    EXPECT_EQ(Status(2).callState, 10u);
+    EXPECT_EQ(Status(2).callState, isdn::kActive);
     line0.Cpe(Q931(2, kSuspend));
     Ticks(40);
-    EXPECT_EQ(Status(2).callState, 10u);
+    EXPECT_EQ(Status(2).callState, isdn::kActive);
     const ISDNPTL3& layer3 = Layer3(0);
     EXPECT_EQ(layer3.incomingCalls, 1u);
     EXPECT_EQ(layer3.incomingConnected, 1u);
@@ -117,8 +117,8 @@ TEST_F(Layer3Test, AGlobalRestartOfAllInterfacesReleasesEveryLine)
     const Bytes restart = Bytes{0x08, 0x00, kRestart} + Ie(0x79, {0x87});
     EXPECT_EQ(line0.Co(restart), 0u);
     EXPECT_EQ(events.TakeCodes(), (std::vector<uint32_t>{QXEVT_CALL_RELEASED, QXEVT_CALL_RELEASED}));
-    EXPECT_EQ(Status(1).callState, 99u);
-    EXPECT_EQ(Status(2).callState, 99u);
+    EXPECT_EQ(Status(1).callState, kNoCall);
+    EXPECT_EQ(Status(2).callState, kNoCall);
 }
 
 TEST_F(Layer3Test, ARestartOfOneChannelReleasesOnlyThatChannelOfItsLine)
@@ -132,13 +132,13 @@ TEST_F(Layer3Test, ARestartOfOneChannelReleasesOnlyThatChannelOfItsLine)
     const Bytes restart = Bytes{0x08, 0x00, kRestart} + ChannelB(1) + Ie(0x79, {0x80});
     EXPECT_EQ(line0.Co(restart), 0u);
     EXPECT_EQ(events.TakeCodes(), std::vector<uint32_t>{QXEVT_CALL_RELEASED});
-    EXPECT_EQ(Status(1).callState, 99u);
-    EXPECT_EQ(Status(3).callState, 6u) << "B2 of the same line";
-    EXPECT_EQ(Status(2).callState, 10u) << "B1 of another line";
+    EXPECT_EQ(Status(1).callState, kNoCall);
+    EXPECT_EQ(Status(3).callState, isdn::kCallPresent) << "B2 of the same line";
+    EXPECT_EQ(Status(2).callState, isdn::kActive) << "B1 of another line";
 
     const Bytes noIndicator = Bytes{0x08, 0x00, kRestart} + ChannelB(2);
     EXPECT_EQ(line0.Co(noIndicator), 0u);
-    EXPECT_EQ(Status(3).callState, 6u) << "a RESTART without its indicator is ignored";
+    EXPECT_EQ(Status(3).callState, isdn::kCallPresent) << "a RESTART without its indicator is ignored";
 }
 
 TEST_F(Layer3Test, SegmentsAreReassembledIntoOneMessage)
@@ -146,10 +146,10 @@ TEST_F(Layer3Test, SegmentsAreReassembledIntoOneMessage)
     const Bytes first = Q931(4, kSegment, Ie(0x00, {0x81, kSetup}) + ChannelB(2) + CallingNumber("5551234"));
     const Bytes last = Q931(4, kSegment, Ie(0x00, {0x00, kSetup}) + CalledNumber("200"));
     ASSERT_EQ(line0.Co(first), 0u);
-    EXPECT_EQ(Status(4).callState, 0u) << "the entity waits for the rest";
+    EXPECT_EQ(Status(4).callState, isdn::kNull) << "the entity waits for the rest";
     ASSERT_EQ(line0.Co(last), 0u);
     const ZAQ16_CALL_STATUS status = Status(4);
-    EXPECT_EQ(status.callState, 6u);
+    EXPECT_EQ(status.callState, isdn::kCallPresent);
     EXPECT_EQ(status.bChannel, 2u);
     EXPECT_STREQ(status.callingNumber.digits, "5551234");
     EXPECT_STREQ(status.calledNumber.digits, "200");
@@ -157,7 +157,7 @@ TEST_F(Layer3Test, SegmentsAreReassembledIntoOneMessage)
     // Nor is the connection of a CONNECT rebuilt from segments.
     ASSERT_EQ(line0.Cpe(Q931(0x84, kSegment, Ie(0x00, {0x81, kConnect}) + ConnectedNumber("200"))), 0u);
     ASSERT_EQ(line0.Cpe(Q931(0x84, kSegment, Ie(0x00, {0x00, kConnect}))), 0u);
-    EXPECT_EQ(Status(4).callState, 10u);
+    EXPECT_EQ(Status(4).callState, isdn::kActive);
     EXPECT_STREQ(Status(4).connectedNumber.digits, "200");
     EXPECT_EQ(Layer3(0).incomingConnected, 0u);
 }
@@ -173,7 +173,7 @@ TEST_F(Layer3Test, SegmentsOutOfOrderAreRefusedAndTheReassemblyKept)
     EXPECT_EQ(line0.Co(otherType), 0xE009001Cu);
     ASSERT_EQ(line0.Co(second), 0u);
     ASSERT_EQ(line0.Co(skipped), 0u);
-    EXPECT_EQ(Status(4).callState, 6u);
+    EXPECT_EQ(Status(4).callState, isdn::kCallPresent);
     EXPECT_STREQ(Status(4).calledNumber.digits, "9");
 
     EXPECT_EQ(line0.Co(Q931(5, kSegment, Ie(0x00, {0x88, kSetup}))), 0xE009001Cu) << "eight more to come";

@@ -20,7 +20,8 @@ protected:
     }
 
     EventCollector events;
-    ISDNPT frontEnd{events};
+    isdn::IsdnMonitor monitor;
+    ISDNPT frontEnd{monitor, events};
     Line line{frontEnd, 1, 65};
 };
 
@@ -32,7 +33,7 @@ TEST_F(StatusTest, ByChannelFindsTheCallOnItsBChannel)
     std::memset(&status, 0xEE, sizeof status);
     ASSERT_EQ(frontEnd.GetStatusByCh(3, &status), 0u);
     EXPECT_EQ(status.callRef, 9u);
-    EXPECT_EQ(status.callState, 10u);
+    EXPECT_EQ(status.callState, isdn::kActive);
     EXPECT_EQ(status.line, 3u);
     EXPECT_EQ(status.interfaceId, 3u);
     EXPECT_EQ(status.bChannel, 1u);
@@ -53,7 +54,7 @@ TEST_F(StatusTest, AnEndedCallStillAnswersForItsChannel)
     ASSERT_EQ(line.Co(Q931(9, kReleaseComplete)), 0u);
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(frontEnd.GetStatusByCh(3, &status), 0u);
-    EXPECT_EQ(status.callState, 0u);
+    EXPECT_EQ(status.callState, isdn::kNull);
     EXPECT_EQ(status.callRef, 0u);
 }
 
@@ -61,7 +62,7 @@ TEST_F(StatusTest, ByReferenceFindsTheCallOfAnyLine)
 {
     ZAQ16_CALL_STATUS status{};
     ASSERT_EQ(frontEnd.GetStatusByRef(9, &status), 0u);
-    EXPECT_EQ(status.callState, 10u);
+    EXPECT_EQ(status.callState, isdn::kActive);
     EXPECT_EQ(frontEnd.GetStatusByRef(10, &status), 0xE009000Cu);
     EXPECT_EQ(frontEnd.GetStatusByRef(0, &status), 0xE009000Cu) << "idle entities carry reference 0";
     EXPECT_EQ(frontEnd.GetStatusByRef(9, nullptr), 0xE0090004u);

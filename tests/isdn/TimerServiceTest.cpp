@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "isdn/CallStateMachine.h"
-#include "isdn/ISDNPTDL.h"
-#include "isdn/IsdnTimerService.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/datalink/ISDNPTDL.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 using isdn::IsdnTimerService;
 

@@ -31,7 +31,7 @@ public:
         return type;
     }
     std::vector<Seen> seen;
-    std::string Line() const { return std::string(lineBuffer, lineLength); }
+    std::string Line() const { return std::string(PendingLine()); }
 };
 
 class ReaderFraming : public testing::Test {

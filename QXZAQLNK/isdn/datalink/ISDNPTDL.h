@@ -8,22 +8,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 #include "isdn/IsdnCodes.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace isdn {
-
-// linkState values.
-enum : uint32_t {
-    kLinkInactive = 0,        // single-link mode, start state
-    kLinkTeiAssigned = 1,     // link released
-    kLinkCpeEstablishing = 2, // SABME from the CPE seen
-    kLinkCoEstablishing = 3,  // SABME from the CO seen
-    kLinkEstablished = 4,     // multiple-frame operation
-    kLinkCpeReleasing = 5,    // DISC from the CPE seen
-    kLinkCoReleasing = 6,     // DISC from the CO seen
-    kLinkNoTei = 7,           // free (multi-TEI mode, start state)
-};
 
 inline constexpr uint8_t kBroadcastTei = 127;
 inline constexpr uint8_t kSapiCallControl = 0;
@@ -48,7 +37,11 @@ bool ParseTeiManagement(const uint8_t* frame, uint32_t length, TeiManagementMess
 
 class ISDNPTDL {
 public:
+    // The link's timers run in `monitor`'s table, which must outlive the link.
+    explicit ISDNPTDL(isdn::IsdnMonitor& monitor);
     virtual ~ISDNPTDL();
+    ISDNPTDL(const ISDNPTDL&) = delete;
+    ISDNPTDL& operator=(const ISDNPTDL&) = delete;
 
     // Sets up the link and starts its layer 3 with the same arguments;
     // returns layer 3's result.
@@ -69,6 +62,7 @@ public:
     static uint32_t CpeTimerExpired(void* link);
     static uint32_t CoTimerExpired(void* link);
 
+    isdn::IsdnMonitor& monitor;
     std::unique_ptr<ISDNPTL3> layer3;
     uint32_t linkState = isdn::kLinkNoTei;
     uint8_t tei = 0;

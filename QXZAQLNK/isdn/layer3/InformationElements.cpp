@@ -1,4 +1,4 @@
-#include "isdn/InformationElements.h"
+#include "isdn/layer3/InformationElements.h"
 
 #include <algorithm>
 #include <cstring>

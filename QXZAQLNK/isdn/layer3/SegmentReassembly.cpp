@@ -1,11 +1,11 @@
-#include "isdn/SegmentReassembly.h"
+#include "isdn/layer3/SegmentReassembly.h"
 
 #include <cstring>
 
-#include "isdn/ISDNPTL3.h"
-#include "isdn/InformationElements.h"
+#include "isdn/layer3/ISDNPTL3.h"
+#include "isdn/layer3/InformationElements.h"
 #include "isdn/IsdnCodes.h"
-#include "isdn/L3Message.h"
+#include "isdn/layer3/L3Message.h"
 
 namespace isdn {
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
-#include "isdn/IsdnTimerService.h"
-#include "isdn/L3Message.h"
+#include "isdn/calls/ISDNPTCall.h"
+#include "isdn/monitor/IsdnTimerService.h"
+#include "isdn/layer3/L3Message.h"
 
 namespace isdn {
 

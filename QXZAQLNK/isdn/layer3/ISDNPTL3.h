@@ -7,16 +7,24 @@
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 #include "isdn/IsdnCodes.h"
-#include "isdn/L3Message.h"
-#include "isdn/SegmentReassembly.h"
+#include "isdn/layer3/L3Message.h"
+#include "isdn/layer3/SegmentReassembly.h"
+
+namespace isdn {
+class IsdnMonitor;
+}
 
 class ISDNPTL3 {
 public:
+    // The calls live in `monitor`'s pool, which must outlive the instance.
+    explicit ISDNPTL3(isdn::IsdnMonitor& monitor);
     virtual ~ISDNPTL3();
+    ISDNPTL3(const ISDNPTL3&) = delete;
+    ISDNPTL3& operator=(const ISDNPTL3&) = delete;
 
-    // 0. The first instance started in the process creates the call-entity
+    // 0. The first instance started on the monitor creates the call-entity
     // pool with `chanCount` entities; later ones share it.
     uint32_t Start(uint32_t line, uint32_t chanCount, uint32_t mode);
     // Releases the calls this instance carries (without events) and its share
@@ -43,6 +51,7 @@ public:
     static const uint8_t* GetIEPointer(const uint8_t* message, uint32_t length, uint8_t identifier,
                                        uint32_t codeset, uint32_t occurrence);
 
+    isdn::IsdnMonitor& monitor;
     uint32_t entityCount = 0;
     uint32_t line = 0;
     uint32_t mode = 0;

@@ -1,15 +1,16 @@
-#include "isdn/DChannelBackup.h"
+#include "isdn/layer3/DChannelBackup.h"
 
-#include "isdn/CallStateMachine.h"
-#include "isdn/ISDNPTL3.h"
-#include "isdn/InformationElements.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/ElementWalker.h"
+#include "isdn/layer3/ISDNPTL3.h"
+#include "isdn/layer3/InformationElements.h"
+#include "isdn/monitor/IsdnMonitor.h"
+#include "isdn/ProtocolVocabulary.h"
 #include "isdn/IsdnCodes.h"
 
 namespace isdn {
 
 namespace {
-
-constexpr uint32_t kActive = 10;
 
 // Octet 3 of the first element `identifier` of the maintenance message, or
 // -1 when there is none (or it has no contents). One-byte elements are
@@ -21,20 +22,11 @@ int32_t FindOctet3(const uint8_t* message, uint32_t length, uint8_t identifier)
     if (message == nullptr || ISDNPTL3::GetCallRef(message, length, refLength, refValue) != kOk) {
         return -1;
     }
-    const uint32_t end = length - kFcsLength;
-    for (uint32_t position = kCallRefOffset + refLength + 1; position < end;) {
-        const uint8_t octet = message[position];
-        if (octet & 0x80) {
-            ++position;
-            continue;
+    ElementWalker walker(message, length, refLength);
+    for (ElementItem item; walker.Next(item);) {
+        if (item.kind == ElementItem::Kind::Variable && item.identifier == identifier) {
+            return item.length > 0 ? item.contents[0] : -1;
         }
-        if (end - position < 2 || message[position + 1] > end - position - 2) {
-            return -1;
-        }
-        if (octet == identifier) {
-            return message[position + 1] > 0 ? message[position + 2] : -1;
-        }
-        position += message[position + 1] + 2u;
     }
     return -1;
 }
@@ -50,7 +42,7 @@ uint32_t CheckElements(const uint8_t* message, uint32_t length)
 void MoveCalls(ISDNPTL3& layer3)
 {
     layer3.dcbuState = kDcbuInService;
-    CallEntityPool& pool = CallPool();
+    CallEntityPool& pool = layer3.monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         ISDNPTCall& call = pool[i];
         if (call.callState == kActive) {

@@ -1,12 +1,12 @@
 // Call events: each milestone of a call becomes a QXEVT_CALL_ event carrying
 // a copy of the call's status record (or, for user information, the user
-// information record). Events are queued on the running IsdnSession and
+// information record). Events are queued on the call's monitor during its IsdnSession and
 // posted when it ends.
 #pragma once
 
 #include <cstdint>
 
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 #include "isdn/IsdnCodes.h"
 #include "qxzaqlnk.h"
 
@@ -22,9 +22,9 @@ void CallConnectedInd(ISDNPTCall& call);
 void CallReleasedInd(ISDNPTCall& call);
 void CallRejectedInd(ISDNPTCall& call);
 void CallAbandonedInd(ISDNPTCall& call);
-void CallAAlerting(ISDNPTCall& call);
+void CallAlertingInd(ISDNPTCall& call);
 void CallHeldInd(ISDNPTCall& call);
-void CallRetrivedInd(ISDNPTCall& call);
+void CallRetrievedInd(ISDNPTCall& call);
 void CallSuspendedInd(ISDNPTCall& call);
 void CallResumedInd(ISDNPTCall& call);
 void CallUserInfoInd(ISDNPTCall& call, Side source);

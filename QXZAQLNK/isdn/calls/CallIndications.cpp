@@ -1,8 +1,8 @@
-#include "isdn/CallIndications.h"
+#include "isdn/calls/CallIndications.h"
 
 #include <cstring>
 
-#include "isdn/IsdnSession.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {
 
@@ -33,7 +33,7 @@ void PostStatus(const ISDNPTCall& call, uint32_t code, Timing timing, CauseWord 
     BuildCallStatus(call, record);
     record.duration = timing == Timing::Duration ? Duration(call) : 0;
     record.cause = causeWord == CauseWord::Cause ? call.cause : 0;
-    QueueCallEvent(CallEvent(call, code, sizeof record), &record);
+    call.monitor->QueueCallEvent(CallEvent(call, code, sizeof record), &record);
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ void CallAbandonedInd(ISDNPTCall& call)
     PostStatus(call, QXEVT_CALL_ABANDONED, Timing::Duration, CauseWord::Cause);
 }
 
-void CallAAlerting(ISDNPTCall& call)
+void CallAlertingInd(ISDNPTCall& call)
 {
     PostStatus(call, QXEVT_CALL_ALERTING, Timing::Duration, CauseWord::Cause);
 }
@@ -96,7 +96,7 @@ void CallHeldInd(ISDNPTCall& call)
     call.heldPending = false;
 }
 
-void CallRetrivedInd(ISDNPTCall& call)
+void CallRetrievedInd(ISDNPTCall& call)
 {
     PostStatus(call, QXEVT_CALL_RETRIEVED, Timing::None, CauseWord::None);
     call.retrievedPending = false;
@@ -121,7 +121,7 @@ void CallUserInfoInd(ISDNPTCall& call, Side source)
     record.infoFlags = call.infoFlags;
     record.byteCount = call.info.count;
     std::memcpy(record.bytes, call.info.bytes, call.info.count);
-    QueueCallEvent(CallEvent(call, QXEVT_CALL_USER_INFO, sizeof record), &record);
+    call.monitor->QueueCallEvent(CallEvent(call, QXEVT_CALL_USER_INFO, sizeof record), &record);
 }
 
 }  // namespace isdn

@@ -1,6 +1,6 @@
 // The protocol timers of the data links and calls: a table of 32 slots driven
-// by ticks of 100 ms. The process has one table (IsdnTimers()), used only
-// under the ISDN lock (IsdnSession.h).
+// by ticks of 100 ms. Each ISDN monitor has one table (IsdnMonitor.h), used
+// only under its lock (IsdnSession.h).
 #pragma once
 
 #include <array>
@@ -46,8 +46,5 @@ private:
     uint32_t lastTickMs_ = 0;
     bool clockStarted_ = false;
 };
-
-// The table shared by every front end of the process.
-IsdnTimerService& IsdnTimers();
 
 }  // namespace isdn

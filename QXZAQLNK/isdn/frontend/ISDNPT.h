@@ -10,25 +10,28 @@
 #include <memory>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPTDL.h"
+#include "isdn/datalink/ISDNPTDL.h"
+#include "isdn/monitor/IsdnMonitor.h"
 #include "qxzaqlnk.h"
 
 class ISDNPT {
 public:
-    // Call events go to `sink`, which must outlive the front end. They are
+    // The front end's calls and timers live in `monitor`, which every front
+    // end of a link shares and which must outlive them. Call events go to
+    // `sink`, which must outlive the front end. They are
     // posted after the ISDN lock is released, so the sink may call the
     // status functions. `firstFramer` is the framer number of the front end's
     // first framer (even): framers firstFramer to firstFramer + framerCount - 1 are
     // served, and lines, interfaces and event channels keep those numbers, so
     // a port of any board reports the system's own channel numbers.
-    explicit ISDNPT(EventSink& sink, uint32_t firstFramer = 0);
+    ISDNPT(isdn::IsdnMonitor& monitor, EventSink& sink, uint32_t firstFramer = 0);
     virtual ~ISDNPT();
     ISDNPT(const ISDNPT&) = delete;
     ISDNPT& operator=(const ISDNPT&) = delete;
 
     // mode 0: one data link per line (TEI 0); 1: two per line, one per
     // terminal endpoint. framerCount: even, 2 to 32; chanCount: call
-    // entities, 1 to 60 (the pool is the process's, made by the first start).
+    // entities, 1 to 60 (the pool is the monitor's, made by the first start).
     uint32_t Start(uint32_t mode, uint32_t framerCount, uint32_t chanCount);
     // Stops and deletes every data link (and its calls, without events). 0.
     uint32_t Stop();
@@ -37,7 +40,7 @@ public:
     // `framer` (firstFramer and up); time1 and time2 travel with the call's messages.
     uint32_t HDLCFrameRcvd(uint32_t framer, const uint8_t* data, uint32_t length, uint32_t time1, uint32_t time2);
 
-    // One tick (100 ms) of the process's protocol timers.
+    // One tick (100 ms) of the monitor's protocol timers.
     void Tick();
     // One tick per full 100 ms of `nowMs` (a millisecond clock) since the
     // last counted; several front ends may call it with the same clock.
@@ -45,7 +48,7 @@ public:
 
     // The call on `channel` (1-based system channel; its line's B1 or B2).
     uint32_t GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record);
-    // The first call of the process with `callRef`.
+    // The first call of the monitor with `callRef`.
     uint32_t GetStatusByRef(uint32_t callRef, ZAQ16_CALL_STATUS* record);
     // The counters of the line of `channel` (its first data link's layer 3).
     uint32_t GetStatistics(uint32_t channel, ZAQ16_CALL_STATISTICS* statistics);
@@ -68,5 +71,6 @@ private:
     uint32_t DeliverBroadcast(ISDNPTDL& first, ISDNPTDL& second, isdn::Side side, const uint8_t* data,
                               uint32_t length, uint32_t time1, uint32_t time2);
 
+    isdn::IsdnMonitor& monitor_;
     EventSink& sink_;
 };

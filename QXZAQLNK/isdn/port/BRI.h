@@ -3,14 +3,15 @@
 // pair carries what the CO sends, channel 2k + 1 what the CPE sends. The port
 // hands each frame to its ISDN front end, drives the front end's protocol
 // timers with a 100 ms tick on its reader thread, and posts the call events
-// through its own event sink.
+// through its own event sink. Every BRI port of a link shares one ISDN
+// monitor (one pool of calls, calls that move between boards).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "core/EventSink.h"
-#include "isdn/ISDNPT.h"
+#include "isdn/frontend/ISDNPT.h"
 #include "platform/TimerQueue.h"
 #include "unit/ZAQ16PORT.h"
 
@@ -18,8 +19,9 @@ class BRI : public ZAQ16PORT, private EventSink {
 public:
     static constexpr uint32_t kTickMs = 100;
 
-    // portName: the unit's COM port, or null for a playback port.
-    BRI(const char* portName, uint32_t start_channel);
+    // portName: the unit's COM port, or null for a playback port. The port
+    // keeps `monitor` for as long as it lives.
+    BRI(const char* portName, uint32_t start_channel, std::shared_ptr<isdn::IsdnMonitor> monitor);
     ~BRI() override;
 
     void Main() override;
@@ -32,6 +34,14 @@ public:
     // port without a thread does so after giving the queue its clock.
     void StartTick();
 
+    // The ISDN monitor the port shares with the other BRI ports of its link.
+    const std::shared_ptr<isdn::IsdnMonitor>& Monitor() const { return monitor_; }
+
+private:
+    // Declared before the front end, which must not outlive it.
+    std::shared_ptr<isdn::IsdnMonitor> monitor_;
+
+public:
     std::unique_ptr<ISDNPT> isdnFrontEnd;
 
 private:

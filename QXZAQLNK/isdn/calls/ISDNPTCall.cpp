@@ -1,6 +1,7 @@
-#include "isdn/ISDNPTCall.h"
+#include "isdn/calls/ISDNPTCall.h"
 
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnMonitor.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace {
 
@@ -40,7 +41,10 @@ void ISDNPTCall::Reset()
     // Cancelled, not only forgotten: a slot left running would fire later on
     // whatever call the entity carries by then.
     for (int32_t& slot : timers) {
-        isdn::IsdnTimers().CancelAndClear(slot);
+        if (monitor != nullptr) {
+            monitor->Timers().CancelAndClear(slot);
+        }
+        slot = -1;
     }
     connected = false;
     owner = nullptr;
@@ -68,6 +72,7 @@ void CallEntityPool::Acquire(uint32_t chanCount, uint32_t mode)
     for (uint32_t i = 0; i < chanCount; ++i) {
         auto entity = std::make_unique<ISDNPTCall>();
         entity->mode = mode;
+        entity->monitor = &monitor_;
         entity->Reset();
         entities_.push_back(std::move(entity));
     }
@@ -97,18 +102,11 @@ ISDNPTCall* CallEntityPool::Find(uint32_t callRef, uint32_t line)
 ISDNPTCall* CallEntityPool::FindIdle()
 {
     for (auto& entity : entities_) {
-        if (entity->callState == 0) {
+        if (entity->callState == kNull) {
             return entity.get();
         }
     }
     return nullptr;
-}
-
-CallEntityPool& CallPool()
-{
-    // Never destroyed, like the ISDN lock (IsdnSession.cpp).
-    static CallEntityPool* const pool = new CallEntityPool;
-    return *pool;
 }
 
 }  // namespace isdn

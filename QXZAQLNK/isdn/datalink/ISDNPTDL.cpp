@@ -1,11 +1,13 @@
-#include "isdn/ISDNPTDL.h"
+#include "isdn/datalink/ISDNPTDL.h"
 
 #include <cstring>
-#include <initializer_list>
 
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
+using isdn::In;
 using isdn::Side;
+using isdn::States;
+using enum isdn::DataLinkState;
 
 namespace {
 
@@ -120,17 +122,10 @@ constexpr uint32_t kRetransmissionTicks = 10;
 // The third SABME or DISC of an attempt starts the sender's timer.
 constexpr uint32_t kRepeatsBeforeTimer = 3;
 
-constexpr uint32_t States(std::initializer_list<uint32_t> states)
-{
-    uint32_t mask = 0;
-    for (uint32_t state : states) {
-        mask |= 1u << state;
-    }
-    return mask;
-}
-
-constexpr uint32_t kAnyState = 0xFF;
-constexpr uint32_t kNotEstablished = States({0, 1, 2, 3});
+constexpr uint32_t kAnyState = States({kLinkInactive, kLinkTeiAssigned, kLinkCpeEstablishing, kLinkCoEstablishing,
+                                       kLinkEstablished, kLinkCpeReleasing, kLinkCoReleasing, kLinkNoTei});
+constexpr uint32_t kNotEstablished =
+    States({kLinkInactive, kLinkTeiAssigned, kLinkCpeEstablishing, kLinkCoEstablishing});
 
 uint32_t Layer3(ISDNPTDL& link, const SideFields& own, const uint8_t* message, uint32_t length)
 {
@@ -140,14 +135,14 @@ uint32_t Layer3(ISDNPTDL& link, const SideFields& own, const uint8_t* message, u
 void CountRepeat(ISDNPTDL& link, const SideFields& own, uint32_t ISDNPTDL::*count)
 {
     if (++(link.*count) == kRepeatsBeforeTimer) {
-        isdn::IsdnTimers().Rearm(link.*own.timer, kRetransmissionTicks, own.timerExpiry, &link);
+        link.monitor.Timers().Rearm(link.*own.timer, kRetransmissionTicks, own.timerExpiry, &link);
         link.*count = 0;
     }
 }
 
 void StopTimer(ISDNPTDL& link, const SideFields& side)
 {
-    isdn::IsdnTimers().CancelAndClear(link.*side.timer);
+    link.monitor.Timers().CancelAndClear(link.*side.timer);
 }
 
 using Handler = uint32_t (*)(ISDNPTDL& link, const SideFields& own, const SideFields& peer, const Frame& frame);
@@ -339,36 +334,36 @@ struct HandlerEntry {
 
 // Frame types in states without an entry change nothing (FRMR never does).
 constexpr HandlerEntry kHandlers[] = {
-    {Side::CPE, FrameType::SABME, States({1}), SabmeStarts},
-    {Side::CPE, FrameType::SABME, States({2}), SabmeRepeated},
-    {Side::CPE, FrameType::SABME, States({4}), SabmeReestablishes},
-    {Side::CPE, FrameType::UA, States({3}), UaEstablishes},
-    {Side::CPE, FrameType::UA, States({4, 5, 6}), UaReleases<false>},
-    {Side::CPE, FrameType::DISC, States({4}), DiscStarts},
-    {Side::CPE, FrameType::DISC, States({5}), DiscRepeated},
-    {Side::CPE, FrameType::DM, States({3}), DmEndsAttempt<&SideFields::sabmeCount>},
-    {Side::CPE, FrameType::DM, States({6}), DmEndsAttempt<&SideFields::discCount>},
+    {Side::CPE, FrameType::SABME, States({kLinkTeiAssigned}), SabmeStarts},
+    {Side::CPE, FrameType::SABME, States({kLinkCpeEstablishing}), SabmeRepeated},
+    {Side::CPE, FrameType::SABME, States({kLinkEstablished}), SabmeReestablishes},
+    {Side::CPE, FrameType::UA, States({kLinkCoEstablishing}), UaEstablishes},
+    {Side::CPE, FrameType::UA, States({kLinkEstablished, kLinkCpeReleasing, kLinkCoReleasing}), UaReleases<false>},
+    {Side::CPE, FrameType::DISC, States({kLinkEstablished}), DiscStarts},
+    {Side::CPE, FrameType::DISC, States({kLinkCpeReleasing}), DiscRepeated},
+    {Side::CPE, FrameType::DM, States({kLinkCoEstablishing}), DmEndsAttempt<&SideFields::sabmeCount>},
+    {Side::CPE, FrameType::DM, States({kLinkCoReleasing}), DmEndsAttempt<&SideFields::discCount>},
     {Side::CPE, FrameType::I, kNotEstablished, IEstablishes},
-    {Side::CPE, FrameType::I, States({4}), IEstablished},
+    {Side::CPE, FrameType::I, States({kLinkEstablished}), IEstablished},
     {Side::CPE, FrameType::RR, kAnyState, ReceiveReady},
-    {Side::CPE, FrameType::RNR, States({4}), NotReadyOrReject<1>},
-    {Side::CPE, FrameType::REJ, States({4}), NotReadyOrReject<0>},
+    {Side::CPE, FrameType::RNR, States({kLinkEstablished}), NotReadyOrReject<1>},
+    {Side::CPE, FrameType::REJ, States({kLinkEstablished}), NotReadyOrReject<0>},
     {Side::CPE, FrameType::UI, kAnyState, UnnumberedInformation},
 
-    {Side::CO, FrameType::SABME, States({1}), SabmeStarts},
-    {Side::CO, FrameType::SABME, States({3}), SabmeRepeated},
-    {Side::CO, FrameType::SABME, States({4}), SabmeReestablishes},
-    {Side::CO, FrameType::UA, States({2}), UaEstablishes},
-    {Side::CO, FrameType::UA, States({3, 4, 5}), UaReleases<true>},
-    {Side::CO, FrameType::DISC, States({3, 4}), DiscStarts},
-    {Side::CO, FrameType::DISC, States({5, 6}), DiscRepeated},
-    {Side::CO, FrameType::DM, States({2}), DmEndsAttempt<&SideFields::sabmeCount>},
-    {Side::CO, FrameType::DM, States({5}), DmEndsAttempt<&SideFields::discCount>},
+    {Side::CO, FrameType::SABME, States({kLinkTeiAssigned}), SabmeStarts},
+    {Side::CO, FrameType::SABME, States({kLinkCoEstablishing}), SabmeRepeated},
+    {Side::CO, FrameType::SABME, States({kLinkEstablished}), SabmeReestablishes},
+    {Side::CO, FrameType::UA, States({kLinkCpeEstablishing}), UaEstablishes},
+    {Side::CO, FrameType::UA, States({kLinkCoEstablishing, kLinkEstablished, kLinkCpeReleasing}), UaReleases<true>},
+    {Side::CO, FrameType::DISC, States({kLinkCoEstablishing, kLinkEstablished}), DiscStarts},
+    {Side::CO, FrameType::DISC, States({kLinkCpeReleasing, kLinkCoReleasing}), DiscRepeated},
+    {Side::CO, FrameType::DM, States({kLinkCpeEstablishing}), DmEndsAttempt<&SideFields::sabmeCount>},
+    {Side::CO, FrameType::DM, States({kLinkCpeReleasing}), DmEndsAttempt<&SideFields::discCount>},
     {Side::CO, FrameType::I, kNotEstablished, IEstablishes},
-    {Side::CO, FrameType::I, States({4}), IEstablished},
+    {Side::CO, FrameType::I, States({kLinkEstablished}), IEstablished},
     {Side::CO, FrameType::RR, kAnyState, ReceiveReady},
-    {Side::CO, FrameType::RNR, States({3, 4}), NotReadyOrReject<1>},
-    {Side::CO, FrameType::REJ, States({4}), NotReadyOrReject<0>},
+    {Side::CO, FrameType::RNR, States({kLinkCoEstablishing, kLinkEstablished}), NotReadyOrReject<1>},
+    {Side::CO, FrameType::REJ, States({kLinkEstablished}), NotReadyOrReject<0>},
     {Side::CO, FrameType::UI, kAnyState, UnnumberedInformation},
 };
 
@@ -401,8 +396,7 @@ uint32_t TimerExpired(void* argument, const SideFields& own, uint32_t releaseSta
     }
     ISDNPTDL& link = *static_cast<ISDNPTDL*>(argument);
     link.*own.timer = -1;
-    const uint32_t state = 1u << link.linkState;
-    if (state & releaseStates) {
+    if (In(link.linkState, releaseStates)) {
         link.*own.discCount = 0;
     } else if (link.linkState != own.establishingState) {
         return isdn::kOk;
@@ -427,6 +421,8 @@ bool isdn::ParseTeiManagement(const uint8_t* frame, uint32_t length, TeiManageme
     return true;
 }
 
+ISDNPTDL::ISDNPTDL(isdn::IsdnMonitor& monitor) : monitor(monitor) {}
+
 ISDNPTDL::~ISDNPTDL()
 {
     Stop();
@@ -444,7 +440,7 @@ uint32_t ISDNPTDL::Start(uint32_t newIndex, uint32_t chanCount, uint32_t newMode
     cpeSabmeCount = coSabmeCount = cpeDiscCount = coDiscCount = 0;
     cpeNextNs = coNextNs = cpeLastNr = coLastNr = cpePF = coPF = 0;
     cpeBusy = coBusy = cpeRrSeen = coRrSeen = 0;
-    layer3 = std::make_unique<ISDNPTL3>();
+    layer3 = std::make_unique<ISDNPTL3>(monitor);
     return layer3->Start(newIndex, chanCount, newMode);
 }
 

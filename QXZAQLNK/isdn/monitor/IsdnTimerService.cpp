@@ -1,4 +1,4 @@
-#include "isdn/IsdnTimerService.h"
+#include "isdn/monitor/IsdnTimerService.h"
 
 namespace isdn {
 
@@ -89,12 +89,6 @@ int IsdnTimerService::InUseCount() const
         count += slot.inUse ? 1 : 0;
     }
     return count;
-}
-
-IsdnTimerService& IsdnTimers()
-{
-    static IsdnTimerService timers;
-    return timers;
 }
 
 }  // namespace isdn

@@ -1,26 +1,16 @@
-#include "isdn/ISDNPTL3.h"
+#include "isdn/layer3/ISDNPTL3.h"
 
-#include "isdn/CallStateMachine.h"
-#include "isdn/DChannelBackup.h"
-#include "isdn/L3Message.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/DChannelBackup.h"
+#include "isdn/layer3/ElementWalker.h"
+#include "isdn/monitor/IsdnMonitor.h"
+#include "isdn/layer3/L3Message.h"
+#include "isdn/ProtocolVocabulary.h"
 
 using isdn::L3Message;
 using isdn::Side;
 
 namespace {
-
-constexpr uint8_t kQ931 = 0x08;
-constexpr uint8_t kMaintenance = 0x03;
-constexpr uint8_t kMaintenanceNational = 0x43;
-
-constexpr uint8_t kSetup = 0x05;
-constexpr uint8_t kResume = 0x26;
-constexpr uint8_t kRestart = 0x46;
-constexpr uint8_t kSegment = 0x60;
-constexpr uint8_t kService = 0x0F;
-constexpr uint8_t kServiceAcknowledge = 0x07;
-
-constexpr uint32_t kActive = 10;
 
 // Smallest message: link header, discriminator, reference length, the
 // reference, the message type and the two check bytes.
@@ -32,6 +22,8 @@ const uint8_t* isdn::L3Message::Find(uint8_t identifier) const
 {
     return ISDNPTL3::GetIEPointer(data, length, identifier, 0, 1);
 }
+
+ISDNPTL3::ISDNPTL3(isdn::IsdnMonitor& monitor) : monitor(monitor) {}
 
 ISDNPTL3::~ISDNPTL3()
 {
@@ -50,7 +42,7 @@ uint32_t ISDNPTL3::Start(uint32_t newLine, uint32_t chanCount, uint32_t newMode)
     coSegment = isdn::SegmentState{};
     cpeSegment = isdn::SegmentState{};
     dcbuSeen = dcbuState = 0;
-    isdn::CallPool().Acquire(chanCount, newMode);
+    monitor.Pool().Acquire(chanCount, newMode);
     started_ = true;
     return isdn::kOk;
 }
@@ -61,11 +53,11 @@ void ISDNPTL3::Stop()
         return;
     }
     started_ = false;
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].owner == this) {
             pool[i].Reset();
-            pool[i].callState = 0;
+            pool[i].callState = isdn::kNull;
         }
     }
     pool.Release();
@@ -111,13 +103,13 @@ uint32_t ISDNPTL3::GetCallRef(const uint8_t* message, uint32_t length, uint32_t&
 
 uint32_t ISDNPTL3::GetCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 {
-    entity = isdn::CallPool().Find(callRef, line);
+    entity = monitor.Pool().Find(callRef, line);
     return entity != nullptr ? isdn::kOk : isdn::kNoCallForRef;
 }
 
 uint32_t ISDNPTL3::AllocateCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     entity = pool.Find(callRef, line);
     if (entity != nullptr) {
         return isdn::kOk;
@@ -133,72 +125,61 @@ uint32_t ISDNPTL3::AllocateCallEntity(uint32_t callRef, ISDNPTCall*& entity)
 const uint8_t* ISDNPTL3::GetIEPointer(const uint8_t* message, uint32_t length, uint8_t identifier,
                                       uint32_t codeset, uint32_t occurrence)
 {
+    using Kind = isdn::ElementItem::Kind;
     uint32_t refLength = 0;
     uint32_t refValue = 0;
     if (message == nullptr || GetCallRef(message, length, refLength, refValue) != isdn::kOk) {
         return nullptr;
     }
-    const uint32_t end = length - isdn::kFcsLength;
-    uint32_t lockedCodeset = 0;
-    int32_t shiftedCodeset = -1;  // a non-locking shift's codeset, for the next element only
-    bool passedHigher = false;    // an element of the wanted codeset above the wanted one was passed
+    // Elements of a codeset come in ascending order: once an element above
+    // the wanted one has been passed, the wanted one is not there.
+    bool passedHigher = false;
     uint32_t found = 0;
-    for (uint32_t position = isdn::kCallRefOffset + refLength + 1; position < end;) {
-        const uint8_t octet = message[position];
-        const bool shifted = shiftedCodeset >= 0;
-        const uint32_t elementCodeset = shifted ? static_cast<uint32_t>(shiftedCodeset) : lockedCodeset;
-        if (octet & 0x80) {
-            ++position;
-            if ((octet & 0xF0) == 0x90) {
-                if (octet & 0x08) {
-                    shiftedCodeset = octet & 0x07;
-                    continue;
+    isdn::ElementWalker walker(message, length, refLength);
+    for (isdn::ElementItem item; walker.Next(item);) {
+        switch (item.kind) {
+        case Kind::LockingShift:
+            if (item.codeset > codeset) {
+                return nullptr;
+            }
+            passedHigher = false;
+            break;
+        case Kind::NonLockingShift:
+            break;
+        case Kind::SingleOctet: {
+            // Type 1 elements match on their identifier bits (the upper
+            // nibble without bit 8), type 2 ones on the whole octet.
+            const bool matches = (item.identifier & 0xF0) == 0xA0
+                                     ? item.identifier == identifier
+                                     : ((item.identifier >> 4) & 0x07) == (identifier & 0x0F) && (identifier & 0x80);
+            if (item.codeset == codeset && matches && ++found == occurrence) {
+                return item.at;
+            }
+            break;
+        }
+        case Kind::Variable:
+            if (passedHigher && !item.shifted) {
+                return nullptr;
+            }
+            if (item.codeset == codeset) {
+                if (item.identifier == identifier && ++found == occurrence) {
+                    return item.at;
                 }
-                lockedCodeset = octet & 0x07;
-                passedHigher = false;
-                if (lockedCodeset > codeset) {
-                    return nullptr;
+                if (item.identifier > identifier && !item.shifted) {
+                    passedHigher = true;
                 }
-                shiftedCodeset = -1;
-                continue;
             }
-            shiftedCodeset = -1;
-            if (elementCodeset != codeset) {
-                continue;
-            }
-            const bool matches = (octet & 0xF0) == 0xA0
-                                     ? octet == identifier
-                                     : ((octet >> 4) & 0x07) == (identifier & 0x0F) && (identifier & 0x80);
-            if (matches && ++found == occurrence) {
-                return message + position - 1;
-            }
-            continue;
+            break;
         }
-        if (passedHigher && !shifted) {
-            return nullptr;
-        }
-        if (end - position < 2 || message[position + 1] > end - position - 2) {
-            return nullptr;  // the element does not lie wholly inside the message
-        }
-        shiftedCodeset = -1;
-        if (elementCodeset == codeset) {
-            if (octet == identifier && ++found == occurrence) {
-                return message + position;
-            }
-            if (octet > identifier && !shifted) {
-                passedHigher = true;
-            }
-        }
-        position += message[position + 1] + 2u;
     }
     return nullptr;
 }
 
 void ISDNPTL3::DL_Established()
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState == kActive && pool[i].line == line) {
+        if (pool[i].callState == isdn::kActive && pool[i].line == line) {
             isdn::CallLinkEstablished(pool[i]);
         }
     }
@@ -206,9 +187,9 @@ void ISDNPTL3::DL_Established()
 
 void ISDNPTL3::DL_Released()
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState != 0 && pool[i].line == line) {
+        if (pool[i].callState != isdn::kNull && pool[i].line == line) {
             isdn::CallLinkReleased(pool[i]);
         }
     }
@@ -225,7 +206,8 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
         return isdn::kMessageTooShort;
     }
     const uint8_t discriminator = message[isdn::kDiscriminatorOffset];
-    if (discriminator != kQ931 && discriminator != kMaintenance && discriminator != kMaintenanceNational) {
+    if (discriminator != isdn::kDiscriminatorQ931 && discriminator != isdn::kDiscriminatorMaintenance &&
+        discriminator != isdn::kDiscriminatorMaintenanceNational) {
         return isdn::kBadDiscriminator;
     }
     uint32_t refLength = 0;
@@ -235,12 +217,12 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
         return result;
     }
     const uint8_t messageType = message[isdn::kCallRefOffset + refLength];
-    if (discriminator != kQ931) {
+    if (discriminator != isdn::kDiscriminatorQ931) {
         using Handler = uint32_t (*)(ISDNPTL3&, const uint8_t*, uint32_t);
         Handler handler = nullptr;
-        if (messageType == kService) {
+        if (messageType == isdn::kMsgService) {
             handler = side == Side::CPE ? isdn::DCBU_CPE_Service : isdn::DCBU_CO_Service;
-        } else if (messageType == kServiceAcknowledge) {
+        } else if (messageType == isdn::kMsgServiceAcknowledge) {
             handler = side == Side::CPE ? isdn::DCBU_CPE_ServiceAck : isdn::DCBU_CO_ServiceAck;
         }
         if (handler != nullptr) {
@@ -251,18 +233,18 @@ uint32_t ISDNPTL3::L3Msg(Side side, const uint8_t* message, uint32_t length, uin
     const L3Message l3{message, length, side, line, time1, time2};
     const uint32_t event = isdn::MessageEvent(messageType, side);
     if (callRef == 0) {
-        return messageType == kRestart ? Restart(event, l3) : isdn::kOk;
+        return messageType == isdn::kMsgRestart ? Restart(event, l3) : isdn::kOk;
     }
     // A message whose call has no entity (none idle for a new call, or a call
     // that began before the monitor saw it) is dropped.
     ISDNPTCall* call = nullptr;
-    const bool newCall = (messageType == kSetup) || (side == Side::CPE && messageType == kResume);
+    const bool newCall = (messageType == isdn::kMsgSetup) || (side == Side::CPE && messageType == isdn::kMsgResume);
     if (newCall) {
         ++(side == Side::CO ? incomingCalls : outgoingCalls);
         if (AllocateCallEntity(callRef, call) != isdn::kOk) {
             return isdn::kOk;
         }
-    } else if (messageType == kSegment) {
+    } else if (messageType == isdn::kMsgSegment) {
         if (GetCallEntity(callRef, call) != isdn::kOk && AllocateCallEntity(callRef, call) != isdn::kOk) {
             return isdn::kOk;
         }
@@ -287,7 +269,7 @@ uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message&
 {
     const uint32_t before = call.callState;
     const uint32_t result = isdn::RunCallEvent(call, event, message);
-    if (call.callState != before && call.callState == kActive) {
+    if (call.callState != before && call.callState == isdn::kActive) {
         ++(call.direction == isdn::kDirectionIncoming ? incomingConnected : outgoingConnected);
     }
     return result;
@@ -297,9 +279,9 @@ uint32_t ISDNPTL3::RunCounted(ISDNPTCall& call, uint32_t event, const L3Message&
 // process; each call decides by its channel.
 uint32_t ISDNPTL3::Restart(uint32_t event, const L3Message& message)
 {
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
-        if (pool[i].callState != 0) {
+        if (pool[i].callState != isdn::kNull) {
             const uint32_t result = isdn::RunCallEvent(pool[i], event, message);
             if (result != isdn::kOk) {
                 return result;

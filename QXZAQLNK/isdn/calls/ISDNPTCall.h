@@ -6,12 +6,14 @@
 #include <memory>
 #include <vector>
 
-#include "isdn/InformationElements.h"
+#include "isdn/layer3/InformationElements.h"
 #include "qxzaqlnk.h"
 
 class ISDNPTL3;
 
 namespace isdn {
+
+class IsdnMonitor;
 
 // The timers a call may run; index into ISDNPTCall::timers.
 enum CallTimer : uint32_t {
@@ -74,15 +76,21 @@ public:
     bool connected = false;
     // The layer-3 instance that carries the call; null while idle.
     ISDNPTL3* owner = nullptr;
+    // The monitor whose pool holds the entity (its timers, its event queue).
+    isdn::IsdnMonitor* monitor = nullptr;
 };
 
 namespace isdn {
 
-// One table of call entities for the whole process: created by the first
-// layer-3 instance that starts, deleted when the last one stops. Used only
-// under the ISDN lock.
+// The table of call entities of a monitor: created by the first layer-3
+// instance that starts, deleted when the last one stops. Used only under the
+// monitor's lock.
 class CallEntityPool {
 public:
+    explicit CallEntityPool(IsdnMonitor& monitor) : monitor_(monitor) {}
+    CallEntityPool(const CallEntityPool&) = delete;
+    CallEntityPool& operator=(const CallEntityPool&) = delete;
+
     // Registers a started layer-3 instance; the first creates `chanCount` entities.
     void Acquire(uint32_t chanCount, uint32_t mode);
     // Unregisters one; the last deletes the entities (cancelling their timers).
@@ -97,10 +105,9 @@ public:
     ISDNPTCall* FindIdle();
 
 private:
+    IsdnMonitor& monitor_;
     std::vector<std::unique_ptr<ISDNPTCall>> entities_;
     uint32_t users_ = 0;
 };
-
-CallEntityPool& CallPool();
 
 }  // namespace isdn

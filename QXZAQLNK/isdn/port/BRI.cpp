@@ -1,4 +1,6 @@
-#include "isdn/BRI.h"
+#include "isdn/port/BRI.h"
+
+#include <utility>
 
 #include "core/Trace.h"
 
@@ -13,9 +15,10 @@ constexpr uint32_t kCallEntities = 60;
 
 }  // namespace
 
-BRI::BRI(const char* portName, uint32_t start_channel)
+BRI::BRI(const char* portName, uint32_t start_channel, std::shared_ptr<isdn::IsdnMonitor> monitor)
     : ZAQ16PORT(portName, start_channel),
-      isdnFrontEnd(std::make_unique<ISDNPT>(static_cast<EventSink&>(*this), start_channel - 1))
+      monitor_(std::move(monitor)),
+      isdnFrontEnd(std::make_unique<ISDNPT>(*monitor_, static_cast<EventSink&>(*this), start_channel - 1))
 {
     const uint32_t result = isdnFrontEnd->Start(kMultiTei, kFramers, kCallEntities);
     if (result != 0) {

@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include "isdn/CallIndications.h"
-#include "isdn/ISDNPT.h"
-#include "isdn/IsdnSession.h"
+#include "isdn/calls/CallIndications.h"
+#include "isdn/frontend/ISDNPT.h"
+#include "isdn/monitor/IsdnSession.h"
+#include "isdn/ProtocolVocabulary.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
     if (record == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(nullptr);
+    isdn::IsdnSession session(monitor_, nullptr);
     if (channel == 0) {
         return isdn::kBadFramer;
     }
@@ -40,14 +41,14 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
     // A call in progress on the channel comes before an ended one that still
     // names it.
     const ISDNPTCall* idleMatch = nullptr;
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::CallEntityPool& pool = monitor_.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         const ISDNPTCall& call = pool[i];
         const bool onLine = call.interfaceId == lineBase || (mode != 0 && call.interfaceId == lineBase + 1);
         if (!onLine || call.bChannel != bChannel) {
             continue;
         }
-        if (call.callState != 0) {
+        if (call.callState != isdn::kNull) {
             CopyStatus(call, record);
             return isdn::kOk;
         }
@@ -67,8 +68,8 @@ uint32_t ISDNPT::GetStatusByRef(uint32_t callRef, ZAQ16_CALL_STATUS* record)
     if (record == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(nullptr);
-    isdn::CallEntityPool& pool = isdn::CallPool();
+    isdn::IsdnSession session(monitor_, nullptr);
+    isdn::CallEntityPool& pool = monitor_.Pool();
     for (uint32_t i = 0; callRef != 0 && i < pool.Size(); ++i) {
         if (pool[i].callRef == callRef) {
             CopyStatus(pool[i], record);
@@ -83,7 +84,7 @@ uint32_t ISDNPT::GetStatistics(uint32_t channel, ZAQ16_CALL_STATISTICS* statisti
     if (statistics == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(nullptr);
+    isdn::IsdnSession session(monitor_, nullptr);
     if (channel == 0) {
         return isdn::kBadFramer;
     }

@@ -1,66 +1,16 @@
-#include "isdn/CallStateMachine.h"
+#include "isdn/calls/CallHandlers.h"
 
 #include <algorithm>
-#include <initializer_list>
 
-#include "isdn/CallIndications.h"
+#include "isdn/calls/CallIndications.h"
+#include "isdn/calls/CallStateMachine.h"
+#include "isdn/layer3/InformationElements.h"
 #include "isdn/IsdnCodes.h"
+#include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {
 
 namespace {
-
-// Call states.
-enum : uint32_t {
-    kNull = 0,
-    kCallInitiated = 1,
-    kOverlapSending = 2,
-    kOutgoingProceeding = 3,
-    kCallDelivered = 4,
-    kOverlapReceiving = 5,
-    kCallPresent = 6,
-    kCallReceived = 7,
-    kConnectRequest = 8,
-    kIncomingProceeding = 9,
-    kActive = 10,
-    kDisconnectRequest = 11,
-    kDisconnectIndication = 12,
-    kReleaseRequest = 13,
-    kSuspendRequest = 14,
-    kResumeRequest = 15,
-};
-
-// Auxiliary (hold/retrieve) states.
-enum : uint32_t {
-    kAuxIdle = 0,
-    kAuxHoldRequest = 1,     // AUXSTATE_HOLD_REQ
-    kAuxHoldIndication = 2,  // AUXSTATE_HOLD_IND
-    kAuxCallHeld = 3,
-    kAuxRetrieveRequest = 4,     // AUXSTATE_RETR_REQ
-    kAuxRetrieveIndication = 5,  // AUXSTATE_RETR_IND
-};
-
-constexpr uint32_t States(std::initializer_list<uint32_t> states)
-{
-    uint32_t mask = 0;
-    for (uint32_t state : states) {
-        mask |= 1u << state;
-    }
-    return mask;
-}
-
-bool In(uint32_t state, uint32_t mask)
-{
-    return state < 32 && ((mask >> state) & 1u) != 0;
-}
-
-constexpr uint32_t kAnyState = 0xFFFF;
-constexpr uint32_t kNotNull = kAnyState & ~1u;
-constexpr uint32_t kCallStates1To14 = kNotNull & ~(1u << 15);
-constexpr uint32_t kAnyAux = 0x3F;
-constexpr uint32_t kOutgoingBeforeAnswer = States({1, 2, 3, 4});
-constexpr uint32_t kIncomingBeforeAnswer = States({5, 6, 7, 9});
-constexpr uint32_t kHoldStates = States({3, 4, 7, 8, 9, 10});
 
 // ------------------------------------------------------------------ timers
 
@@ -70,14 +20,6 @@ struct TimerRule {
     uint32_t state;   // the expiry acts only in this state
     void (*expire)(ISDNPTCall& call);
 };
-
-void ReleaseStep(ISDNPTCall& call);
-
-void EndSilently(ISDNPTCall& call)
-{
-    call.Reset();
-    call.callState = kNull;
-}
 
 constexpr TimerRule kTimerRules[kCallTimerCount] = {
     /* kCpeT303 */ {40, false, kCallInitiated, EndSilently},
@@ -94,39 +36,6 @@ constexpr TimerRule kTimerRules[kCallTimerCount] = {
     /* kCoHold */ {40, true, kAuxHoldIndication, [](ISDNPTCall& call) { call.auxState = kAuxIdle; }},
     /* kCpeRetrieve */ {40, true, kAuxRetrieveRequest, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
     /* kCoRetrieve */ {40, true, kAuxRetrieveIndication, [](ISDNPTCall& call) { call.auxState = kAuxCallHeld; }},
-};
-
-// What moved a call: a message of the network (the CO), or anything else
-// (a message of the terminal, a timer, the data link).
-enum class Mover { Network, Other };
-
-// Follows the line's other terminal endpoint's copy of an incoming call: a
-// SETUP broadcast by the CO reaches both data-link entities of a line, and
-// only the terminal that answers carries the call on. The other copy is
-// released, without an event, when the call is answered (wherever that copy
-// got to: the CO clears the other terminals) or when the network clears the
-// call while the other copy is still in Call Present (nothing more comes for
-// it). A terminal that refuses the call ends only its own copy: the other one
-// may still ring and answer, and gets the network's T303 to do so (a copy
-// whose terminal never answers ends then).
-class SiblingWatch {
-public:
-    SiblingWatch(ISDNPTCall& call, Mover mover)
-        : call_(call), state_(call.callState), line_(call.line), callRef_(call.callRef),
-          direction_(call.direction), mover_(mover)
-    {
-    }
-    ~SiblingWatch();
-    SiblingWatch(const SiblingWatch&) = delete;
-    SiblingWatch& operator=(const SiblingWatch&) = delete;
-
-private:
-    ISDNPTCall& call_;
-    uint32_t state_;
-    uint32_t line_;
-    uint32_t callRef_;
-    uint32_t direction_;
-    Mover mover_;
 };
 
 template <CallTimer Timer>
@@ -150,47 +59,6 @@ constexpr TimerCallback kTimerRoutines[kCallTimerCount] = {
     TimerExpired<kT319>,    TimerExpired<kT318>,     TimerExpired<kCpeHold>,    TimerExpired<kCoHold>,
     TimerExpired<kCpeRetrieve>, TimerExpired<kCoRetrieve>,
 };
-
-void StartTimer(ISDNPTCall& call, CallTimer timer)
-{
-    IsdnTimers().Rearm(call.timers[timer], kTimerRules[timer].ticks, kTimerRoutines[timer], &call);
-}
-
-void StopTimer(ISDNPTCall& call, CallTimer timer)
-{
-    IsdnTimers().CancelAndClear(call.timers[timer]);
-}
-
-SiblingWatch::~SiblingWatch()
-{
-    if (call_.mode == 0 || direction_ != kDirectionIncoming) {
-        return;
-    }
-    const bool answered = state_ != kActive && call_.callState == kActive;
-    const bool ended = state_ != kNull && call_.callState == kNull;
-    if (!answered && !ended) {
-        return;
-    }
-    ISDNPTCall* sibling = CallPool().Find(callRef_, line_ ^ 1u);
-    if (sibling == nullptr || sibling->direction != kDirectionIncoming) {
-        return;
-    }
-    // The network's own clearing message, or the end of a clearing it began
-    // (DISCONNECT from the CO: states 12 and 13); a clearing that the
-    // terminal began (state 11) is its refusal.
-    const bool networkCleared =
-        ended && (In(state_, States({kDisconnectIndication, kReleaseRequest})) ||
-                  (mover_ == Mover::Network && state_ != kDisconnectRequest));
-    if (answered && In(sibling->callState, kIncomingBeforeAnswer)) {
-        EndSilently(*sibling);
-    } else if (sibling->callState == kCallPresent) {
-        if (networkCleared) {
-            EndSilently(*sibling);
-        } else if (ended && sibling->timers[kCoT303] < 0) {
-            StartTimer(*sibling, kCoT303);
-        }
-    }
-}
 
 // ------------------------------------------------------------ common steps
 
@@ -275,14 +143,6 @@ uint32_t FirstClearingCauseStep(ISDNPTCall& call, const L3Message& message)
     return call.cause == 0 ? CauseStep(call, message) : kOk;
 }
 
-void ReleaseStep(ISDNPTCall& call)
-{
-    call.callState = kNull;
-    if (call.connected) {
-        CallReleasedInd(call);
-    }
-    call.Reset();
-}
 
 void Connect(ISDNPTCall& call)
 {
@@ -293,7 +153,7 @@ void Connect(ISDNPTCall& call)
         CallHeldInd(call);
     }
     if (call.retrievedPending) {
-        CallRetrivedInd(call);
+        CallRetrievedInd(call);
     }
 }
 
@@ -309,24 +169,49 @@ uint32_t ConnectedNumberStep(ISDNPTCall& call, const L3Message& message)
     return DecodeIfPresent(message, kIeConnectedSubaddress, ISDNPT_DecodeSubAddr, call.connectedSubaddress);
 }
 
-// Calling number and subaddress, called number and subaddress, redirecting
-// number, in that order; the first error ends the decoding.
+template <ZAQ16_PARTY_NUMBER ISDNPTCall::*Number>
+uint32_t DecodeNumberInto(const uint8_t* ie, ISDNPTCall& call)
+{
+    return ISDNPT_DecodePartyNum(ie, call.*Number);
+}
+
+template <ZAQ16_SUBADDRESS ISDNPTCall::*Subaddress>
+uint32_t DecodeSubaddressInto(const uint8_t* ie, ISDNPTCall& call)
+{
+    return ISDNPT_DecodeSubAddr(ie, call.*Subaddress);
+}
+
+// An element of the parties of a call: where its decoder puts it.
+struct PartyElement {
+    uint8_t id;
+    const char* name;
+    uint8_t minimumLength;  // octets of contents (octet 3 onward)
+    uint32_t (*decode)(const uint8_t* ie, ISDNPTCall& call);
+};
+
+// The parties of a SETUP, decoded in this order.
+constexpr PartyElement kPartyElements[] = {
+    {kIeCallingNumber, "Calling party number", 1, DecodeNumberInto<&ISDNPTCall::callingNumber>},
+    {kIeCallingSubaddress, "Calling party subaddress", 1, DecodeSubaddressInto<&ISDNPTCall::callingSubaddress>},
+    {kIeCalledNumber, "Called party number", 1, DecodeNumberInto<&ISDNPTCall::calledNumber>},
+    {kIeCalledSubaddress, "Called party subaddress", 1, DecodeSubaddressInto<&ISDNPTCall::calledSubaddress>},
+    {kIeRedirectingNumber, "Redirecting number", 1, DecodeNumberInto<&ISDNPTCall::redirectingNumber>},
+};
+
+// The elements of the table the message holds; the first error ends the decoding.
 uint32_t DecodeParties(ISDNPTCall& call, const L3Message& message)
 {
-    uint32_t result = DecodeIfPresent(message, kIeCallingNumber, ISDNPT_DecodePartyNum, call.callingNumber);
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCallingSubaddress, ISDNPT_DecodeSubAddr, call.callingSubaddress);
+    for (const PartyElement& element : kPartyElements) {
+        const uint8_t* ie = message.Find(element.id);
+        if (ie == nullptr) {
+            continue;
+        }
+        const uint32_t result = ie[1] < element.minimumLength ? kElementTooShort : element.decode(ie, call);
+        if (result != kOk) {
+            return result;
+        }
     }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCalledNumber, ISDNPT_DecodePartyNum, call.calledNumber);
-    }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeCalledSubaddress, ISDNPT_DecodeSubAddr, call.calledSubaddress);
-    }
-    if (result == kOk) {
-        result = DecodeIfPresent(message, kIeRedirectingNumber, ISDNPT_DecodePartyNum, call.redirectingNumber);
-    }
-    return result;
+    return kOk;
 }
 
 // Keypad digits that extend the called number.
@@ -352,9 +237,67 @@ void ClearedBeforeAnswer(ISDNPTCall& call, void (*outgoingIndication)(ISDNPTCall
     }
 }
 
+}  // namespace
+
+void EndSilently(ISDNPTCall& call)
+{
+    call.Reset();
+    call.callState = kNull;
+}
+
+void ReleaseStep(ISDNPTCall& call)
+{
+    call.callState = kNull;
+    if (call.connected) {
+        CallReleasedInd(call);
+    }
+    call.Reset();
+}
+
+void StartTimer(ISDNPTCall& call, CallTimer timer)
+{
+    call.monitor->Timers().Rearm(call.timers[timer], kTimerRules[timer].ticks, kTimerRoutines[timer], &call);
+}
+
+void StopTimer(ISDNPTCall& call, CallTimer timer)
+{
+    call.monitor->Timers().CancelAndClear(call.timers[timer]);
+}
+
+SiblingWatch::~SiblingWatch()
+{
+    if (call_.mode == 0 || direction_ != kDirectionIncoming) {
+        return;
+    }
+    const bool answered = state_ != kActive && call_.callState == kActive;
+    const bool ended = state_ != kNull && call_.callState == kNull;
+    if (!answered && !ended) {
+        return;
+    }
+    ISDNPTCall* sibling = call_.monitor->Pool().Find(callRef_, line_ ^ 1u);
+    if (sibling == nullptr || sibling->direction != kDirectionIncoming) {
+        return;
+    }
+    // The network's own clearing message, or the end of a clearing it began
+    // (DISCONNECT from the CO: states 12 and 13); a clearing that the
+    // terminal began (state 11) is its refusal.
+    const bool networkCleared =
+        ended && (In(state_, States({kDisconnectIndication, kReleaseRequest})) ||
+                  (mover_ == Mover::Network && state_ != kDisconnectRequest));
+    if (answered && In(sibling->callState, kIncomingBeforeAnswer)) {
+        EndSilently(*sibling);
+    } else if (sibling->callState == kCallPresent) {
+        if (networkCleared) {
+            EndSilently(*sibling);
+        } else if (ended && sibling->timers[kCoT303] < 0) {
+            StartTimer(*sibling, kCoT303);
+        }
+    }
+}
+
 // ------------------------------------------------------------ handlers
 
-using Handler = uint32_t (*)(ISDNPTCall& call, const L3Message& message);
+namespace handlers {
 
 // SETUP from either side in state Null: a new call.
 uint32_t Setup(ISDNPTCall& call, const L3Message& message)
@@ -424,7 +367,7 @@ uint32_t Alerting(ISDNPTCall& call, const L3Message& message)
         result.Keep(DisplayStep(call, message));
     }
     result.Keep(UserUserStep(call, message));
-    CallAAlerting(call);
+    CallAlertingInd(call);
     call.callState = message.side == Side::CO ? kCallDelivered : kCallReceived;
     return result.code;
 }
@@ -760,7 +703,7 @@ uint32_t RetrieveAcknowledge(ISDNPTCall& call, const L3Message& message)
     StopTimer(call, PeerRetrieveTimer(message));
     call.auxState = kAuxIdle;
     if (call.callState == kActive) {
-        CallRetrivedInd(call);
+        CallRetrievedInd(call);
     } else {
         call.retrievedPending = true;
     }
@@ -774,139 +717,12 @@ uint32_t RetrieveReject(ISDNPTCall& call, const L3Message& message)
     return kOk;
 }
 
-// ------------------------------------------------------------ tables
+template uint32_t SetupAnswered<kOverlapSending>(ISDNPTCall& call, const L3Message& message);
+template uint32_t SetupAnswered<kOutgoingProceeding>(ISDNPTCall& call, const L3Message& message);
+template uint32_t SetupAnswered<kOverlapReceiving>(ISDNPTCall& call, const L3Message& message);
+template uint32_t SetupAnswered<kIncomingProceeding>(ISDNPTCall& call, const L3Message& message);
 
-// Events: the CO's messages are 1 to 27, the CPE's 64 to 92.
-struct MessageEvents {
-    uint8_t messageType;
-    uint8_t fromCo;   // 0: none
-    uint8_t fromCpe;  // 0: none
-};
-
-constexpr MessageEvents kMessageEvents[] = {
-    {0x05, 1, 64},  // SETUP
-    {0x0D, 2, 65},  // SETUP ACKNOWLEDGE
-    {0x01, 3, 66},  // ALERTING
-    {0x02, 4, 67},  // CALL PROCEEDING
-    {0x07, 5, 68},  // CONNECT
-    {0x0F, 6, 69},  // CONNECT ACKNOWLEDGE
-    {0x03, 7, 70},  // PROGRESS
-    {0x45, 8, 71},  // DISCONNECT
-    {0x4D, 9, 72},  // RELEASE
-    {0x5A, 10, 73},  // RELEASE COMPLETE
-    {0x46, 11, 74},  // RESTART
-    {0x4E, 12, 75},  // RESTART ACKNOWLEDGE
-    {0x7B, 13, 76},  // INFORMATION
-    {0x7D, 14, 77},  // STATUS
-    {0x75, 15, 78},  // STATUS ENQUIRY
-    {0x60, 16, 79},  // SEGMENT
-    {0x25, 0, 80},  // SUSPEND
-    {0x26, 0, 83},  // RESUME
-    {0x2D, 17, 0},  // SUSPEND ACKNOWLEDGE
-    {0x21, 18, 0},  // SUSPEND REJECT
-    {0x2E, 19, 0},  // RESUME ACKNOWLEDGE
-    {0x22, 20, 0},  // RESUME REJECT
-    {0x24, 21, 86},  // HOLD
-    {0x28, 22, 87},  // HOLD ACKNOWLEDGE
-    {0x30, 23, 88},  // HOLD REJECT
-    {0x31, 24, 89},  // RETRIEVE
-    {0x33, 25, 90},  // RETRIEVE ACKNOWLEDGE
-    {0x37, 26, 91},  // RETRIEVE REJECT
-    {0x20, 27, 92},  // USER INFORMATION
-};
-
-constexpr uint32_t kSetupFromCo = 1;
-constexpr uint32_t kSetupFromCpe = 64;
-
-struct HandlerEntry {
-    uint32_t event;
-    uint32_t states;     // call states the handler accepts
-    uint32_t auxStates;  // auxiliary states it accepts
-    Handler handler;
-};
-
-// Events without an entry change nothing: PROGRESS (7, 70), RESTART
-// ACKNOWLEDGE (12, 75), STATUS ENQUIRY (15, 78), SEGMENT (16, 79; segments
-// are reassembled before they get here), CONNECT ACKNOWLEDGE from the CPE
-// (69) and USER INFORMATION (27, 92).
-constexpr HandlerEntry kHandlers[] = {
-    // Messages from the CO.
-    {1, States({kNull}), kAnyAux, Setup},
-    {1, States({kCallPresent}), kAnyAux, RepeatedSetupFromCo},
-    {2, States({kCallInitiated}), kAnyAux, SetupAnswered<kOverlapSending>},
-    {3, States({1, 2, 3}), kAnyAux, Alerting},
-    {4, States({1, 2}), kAnyAux, SetupAnswered<kOutgoingProceeding>},
-    {5, States({1, 2, 3, 4}), kAnyAux, ConnectMessage},
-    {6, States({kConnectRequest}), kAnyAux, ConnectAcknowledge},
-    {8, kCallStates1To14, kAnyAux, DisconnectFromCo},
-    {9, kAnyState, kAnyAux, ReleaseFromCo},
-    {10, kAnyState, kAnyAux, ReleaseCompleteFromCo},
-    {11, kNotNull, kAnyAux, Restart},
-    {13, kAnyState, kAnyAux, Information},
-    {14, kNotNull, kAnyAux, Status},
-    {17, States({kSuspendRequest}), kAnyAux, SuspendAcknowledge},
-    {18, States({kSuspendRequest}), kAnyAux, SuspendReject},
-    {19, States({kResumeRequest}), kAnyAux, ResumeAcknowledge},
-    {20, States({kResumeRequest}), kAnyAux, ResumeReject},
-    {21, kHoldStates, kAnyAux, Hold},
-    {22, kHoldStates, States({kAuxHoldRequest}), HoldAcknowledge},
-    {23, kHoldStates, States({kAuxHoldRequest}), HoldReject},
-    {24, kHoldStates, States({kAuxCallHeld}), Retrieve},
-    {25, kHoldStates, States({kAuxRetrieveRequest}), RetrieveAcknowledge},
-    {26, kHoldStates, States({kAuxRetrieveRequest}), RetrieveReject},
-    // Messages from the CPE.
-    {64, States({kNull}), kAnyAux, Setup},
-    {64, States({kCallInitiated}), kAnyAux, RepeatedSetupFromCpe},
-    {65, States({kCallPresent}), kAnyAux, SetupAnswered<kOverlapReceiving>},
-    {66, States({5, 6, 9}), kAnyAux, Alerting},
-    {67, States({5, 6}), kAnyAux, SetupAnswered<kIncomingProceeding>},
-    {68, States({5, 6, 7, 9}), kAnyAux, ConnectMessage},
-    {71, States({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), kAnyAux, DisconnectFromCpe},
-    {72, States({kDisconnectIndication}), kAnyAux, ReleaseFromCpe},
-    {72, States({kReleaseRequest}), kAnyAux, RepeatedReleaseFromCpe},
-    {73, kAnyState, kAnyAux, ReleaseCompleteFromCpe},
-    {74, kNotNull, kAnyAux, Restart},
-    {76, kAnyState, kAnyAux, Information},
-    {77, kNotNull, kAnyAux, Status},
-    {80, States({kActive}), kAnyAux, Suspend},
-    {83, States({kNull}), kAnyAux, Resume},
-    {86, kHoldStates, kAnyAux, Hold},
-    {87, kHoldStates, States({kAuxHoldIndication}), HoldAcknowledge},
-    {88, kHoldStates, States({kAuxHoldIndication}), HoldReject},
-    {89, kHoldStates, States({kAuxCallHeld}), Retrieve},
-    {90, kHoldStates, States({kAuxRetrieveIndication}), RetrieveAcknowledge},
-    {91, kHoldStates, States({kAuxRetrieveIndication}), RetrieveReject},
-};
-
-}  // namespace
-
-uint32_t MessageEvent(uint8_t messageType, Side side)
-{
-    for (const MessageEvents& entry : kMessageEvents) {
-        if (entry.messageType == messageType) {
-            const uint32_t event = side == Side::CO ? entry.fromCo : entry.fromCpe;
-            return event != 0 ? event : kUnhandledEvent;
-        }
-    }
-    return kUnhandledEvent;
-}
-
-uint32_t RunCallEvent(ISDNPTCall& call, uint32_t event, const L3Message& message)
-{
-    call.msgTime1 = message.time1;
-    call.msgTime2 = message.time2;
-    if (event == kSetupFromCo || event == kSetupFromCpe) {
-        call.setupTime1 = message.time1;
-        call.setupTime2 = message.time2;
-    }
-    SiblingWatch watch(call, message.side == Side::CO ? Mover::Network : Mover::Other);
-    for (const HandlerEntry& entry : kHandlers) {
-        if (entry.event == event && In(call.callState, entry.states) && In(call.auxState, entry.auxStates)) {
-            return entry.handler(call, message);
-        }
-    }
-    return kOk;
-}
+}  // namespace handlers
 
 void CallLinkEstablished(ISDNPTCall& call)
 {
