@@ -7,7 +7,9 @@
 set -euo pipefail
 build=$1 cc=$2 cmake=$3
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
+# The consumers run from here: inside the build folder, since a system's /tmp
+# may be mounted without the right to execute.
+work=$(mktemp -d "$build/install-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -31,6 +33,17 @@ if [ -e "$prefix/bin/zaqbridge" ]; then
 fi
 [ ! -e "$prefix/etc" ] || fail "a prefix installation wrote etc/"
 
+# The loader's whole answer is kept, to be shown when the check fails, and
+# paths are compared resolved, so a build folder behind a link still matches.
+# Usage: uses_installed_library PROGRAM [LD_LIBRARY_PATH]
+uses_installed_library() {
+  local listing found
+  listing=$(LD_LIBRARY_PATH=${2:-} ldd "$1" 2>&1) || { echo "$listing"; fail "ldd $1"; }
+  found=$(awk '$1 == "libqxzaqlnk.so.1" {print $3}' <<<"$listing")
+  [ -n "$found" ] && [ "$(realpath "$found")" = "$(realpath "$libdir/libqxzaqlnk.so.1")" ] \
+    || { echo "$listing"; fail "not the installed library"; }
+}
+
 # The consumer runs on an empty registry: no unit to open.
 export QXZAQ_REGISTRY=$work/none.reg QXZAQ_SYSDIR=$work
 
@@ -39,13 +52,13 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 flags=$(pkg-config --cflags --libs qxzaqlnk) || fail "pkg-config does not know qxzaqlnk"
 [ "$(pkg-config --modversion qxzaqlnk)" = 1.4.0 ] || fail "pkg-config version"
 "$cc" -o "$work/with-pkg-config" "$here/consumer/consumer.c" $flags || fail "pkg-config build"
-LD_LIBRARY_PATH=$libdir ldd "$work/with-pkg-config" | grep -q "$libdir/libqxzaqlnk.so.1" || fail "not the installed library"
+uses_installed_library "$work/with-pkg-config" "$libdir"
 LD_LIBRARY_PATH=$libdir "$work/with-pkg-config" || fail "pkg-config consumer"
 
 # 2. find_package
 "$cmake" -S "$here/consumer" -B "$work/consumer-build" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_C_COMPILER="$cc" \
   >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "find_package(QXZAQLNK)"; }
 "$cmake" --build "$work/consumer-build" >"$work/build.log" 2>&1 || { cat "$work/build.log"; fail "find_package build"; }
-ldd "$work/consumer-build/consumer" | grep -q "$libdir/libqxzaqlnk.so.1" || fail "not the installed library"
+uses_installed_library "$work/consumer-build/consumer"
 "$work/consumer-build/consumer" || fail "find_package consumer"
 echo "install, pkg-config and find_package: OK"

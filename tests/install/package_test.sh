@@ -24,8 +24,10 @@ for path in /usr/lib/libqxzaqlnk.so.1 /usr/lib/libqxzaqlnk.so /usr/include/qxzaq
   grep -qx "$path" "$work/contents" || { cat "$work/contents"; fail "$path is not in the package"; }
 done
 grep -q '^/usr/lib/libqxzaqlnk.so.1.4.0$' "$work/contents" || fail "the library itself is not in the package"
-dpkg-deb --info "$deb" conffiles | grep -qx /etc/qxzaq16/zaqbridge.conf || fail "the settings are not conffiles"
-dpkg-deb --field "$deb" Depends | grep -q libmosquitto1 || fail "no dependency on libmosquitto1"
+conffiles=$(dpkg-deb --info "$deb" conffiles)
+grep -qx /etc/qxzaq16/zaqbridge.conf <<<"$conffiles" || fail "the settings are not conffiles"
+depends=$(dpkg-deb --field "$deb" Depends)
+grep -q libmosquitto1 <<<"$depends" || fail "no dependency on libmosquitto1"
 echo "package contents: OK ($(basename "$deb"))"
 
 if ! command -v lintian >/dev/null; then
