@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "core/Guarded.h"
 #include "common/EventText.h"
 #include "core/LinkState.h"
 #include "core/LinkedList.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "platform/Clock.h"
 #include "platform/Sync.h"
 

@@ -6,11 +6,15 @@
 
 #include <cstdint>
 
+#include "base/EventSink.h"
 #include "qxzaqlnk.h"
 
 // Copies `event`; returns the callback's result in callback mode, 0 after
 // queueing, -1 when the event was lost (a lock not obtained in time, no queue).
 uint32_t SendEvent(const ZAQ16_EVENT* event);
+
+// The library's event delivery as a sink (SendEvent).
+EventSink& LibraryEventSink();
 
 // True on a thread that is inside the application's callback.
 bool InsideCallback();

@@ -5,7 +5,7 @@
 // call halfway through a message).
 #include "core/Entries.h"
 #include "core/LinkState.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "isdn/port/BRI.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "core/Entries.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "unit/ZAQ16PORT.h"
 
 uint32_t entry::QXZAQGetEvent(uint32_t* reserved, uint32_t* timeStamp, uint32_t* eventCode,

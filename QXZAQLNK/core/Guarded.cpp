@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 void TraceEscapedException(const char* where) noexcept
 {

@@ -5,11 +5,11 @@
 
 #include "common/Registry.h"
 #include "core/EventDelivery.h"
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "core/LinkState.h"
 #include "core/Playback.h"
 #include "core/SystemEventLog.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "platform/Clock.h"
 
 namespace {

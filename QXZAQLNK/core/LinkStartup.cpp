@@ -12,7 +12,7 @@
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
 #include "core/PortFactory.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "core/Entries.h"
 #include "core/LinkState.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "unit/DumpRecording.h"
 #include "unit/ZAQ16PORT.h"
 

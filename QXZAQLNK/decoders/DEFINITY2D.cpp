@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "decoders/DefinityTables.h"
 #include "decoders/HdlcFrameCheck.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "decoders/LockHold.h"
 
 namespace {

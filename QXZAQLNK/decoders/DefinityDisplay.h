@@ -10,7 +10,7 @@
 #include "decoders/EventOutput.h"
 #include "decoders/PhoneStatusRecorder.h"
 #include "platform/Sync.h"
-#include "unit/DisplayRecord.h"
+#include "decoders/DisplayRecord.h"
 
 class DefinityDisplay final : public PendingDisplay {
 public:

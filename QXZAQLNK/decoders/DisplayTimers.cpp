@@ -1,6 +1,6 @@
 #include "decoders/DisplayTimers.h"
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 DisplayTimers::DisplayTimers(platform::TimerQueue& queue, uint32_t startChannel, const Settings& settings,
                              std::function<void(uint8_t channel)> fired)

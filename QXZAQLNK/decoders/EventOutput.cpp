@@ -1,28 +1,36 @@
 #include "decoders/EventOutput.h"
 
-#include "core/Trace.h"
+#include "base/Trace.h"
+#include "decoders/DecoderContext.h"
 #include "unit/ZAQ16PORT.h"
 
-EventOutput::EventOutput(ZAQ16PORT& port) : port_(port) {}
+EventOutput::EventOutput(DecoderContext& context) : context_(&context) {}
+
+EventOutput::EventOutput(ZAQ16PORT& port) : port_(&port) {}
 
 uint32_t EventOutput::AbsoluteChannel(uint8_t channel) const
 {
-    return port_.StartChannel() + channel;
+    return context_ != nullptr ? context_->AbsoluteChannel(channel) : port_->StartChannel() + channel;
 }
 
 bool EventOutput::EventUpdates() const
 {
-    return port_.m_EventUpdateFlag.load(std::memory_order_relaxed) != 0;
+    return context_ != nullptr ? context_->EventUpdates()
+                               : port_->m_EventUpdateFlag.load(std::memory_order_relaxed) != 0;
 }
 
 void EventOutput::Post(uint8_t channel, uint32_t code, uint32_t param) const
 {
+    if (context_ != nullptr) {
+        context_->Post(channel, code, param);
+        return;
+    }
     ZAQ16_EVENT event{};
     event.eventCode = code;
     event.param = param;
-    event.board = port_.Board();
+    event.board = port_->Board();
     event.channel = AbsoluteChannel(channel);
-    port_.PostEvent(event);
+    port_->PostEvent(event);
 }
 
 void EventOutput::PostByRule(uint8_t channel, const DecodedEvent& decoded) const

@@ -8,6 +8,7 @@
 
 #include "decoders/PostingRule.h"
 
+class DecoderContext;
 class ZAQ16PORT;
 
 // A channel's display text that waits to be posted. A message from the PBX
@@ -25,6 +26,8 @@ protected:
 
 class EventOutput {
 public:
+    explicit EventOutput(DecoderContext& context);
+    // The decoders that still derive from the port post through it.
     explicit EventOutput(ZAQ16PORT& port);
 
     // Posts one event for a local channel of the port.
@@ -39,7 +42,8 @@ public:
     uint32_t AbsoluteChannel(uint8_t channel) const;
 
 private:
-    ZAQ16PORT& port_;
+    DecoderContext* context_ = nullptr;
+    ZAQ16PORT* port_ = nullptr;
 };
 
 // The trace line of a display flushed ahead of a PBX event, for the decoders

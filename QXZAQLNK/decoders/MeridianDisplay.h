@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "platform/Sync.h"
-#include "unit/DisplayRecord.h"
+#include "decoders/DisplayRecord.h"
 
 class MeridianDisplay {
 public:

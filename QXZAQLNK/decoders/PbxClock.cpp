@@ -1,6 +1,6 @@
 #include "decoders/PbxClock.h"
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "qxzaqlnk.h"
 
 namespace {

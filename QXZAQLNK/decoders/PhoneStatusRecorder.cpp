@@ -1,6 +1,6 @@
 #include "decoders/PhoneStatusRecorder.h"
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "decoders/LockHold.h"
 
 PhoneStatusRecorder::PhoneStatusRecorder(platform::Lock& statusLock, ZAQ16_PHONE_STATUS (&status)[kChannels],

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "core/Guarded.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 CLive::CLive(const char* portName)
 {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "unit/CommSettings.h"
 
 namespace {

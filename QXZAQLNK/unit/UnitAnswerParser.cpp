@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "qxzaqlnk.h"
 
 namespace {

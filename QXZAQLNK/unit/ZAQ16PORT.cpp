@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
+#include "core/EventDelivery.h"
 #include "platform/Clock.h"
 #include "unit/UnitAnswerParser.h"
 

@@ -13,11 +13,11 @@
 #include <mutex>
 #include <string>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "platform/Sync.h"
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
-#include "unit/DisplayRecord.h"
+#include "decoders/DisplayRecord.h"
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"

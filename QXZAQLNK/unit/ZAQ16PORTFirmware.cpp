@@ -1,6 +1,6 @@
 // Firmware upload: the application's thread sends "DOWNLOAD" and waits for
 // the unit's final answer; the reader thread plays the XMODEM-CRC sender.
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "platform/Clock.h"
 #include "unit/Xmodem.h"
 #include "unit/ZAQ16PORT.h"

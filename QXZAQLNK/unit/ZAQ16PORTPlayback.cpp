@@ -3,7 +3,7 @@
 // HandlePacket that live packets take.
 #include <algorithm>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "platform/Clock.h"
 #include "unit/ZAQ16PORT.h"
 

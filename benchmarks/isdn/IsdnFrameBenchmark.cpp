@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "CaptureFile.h"
 #include "CaptureWriter.h"
 #include "Conversion.h"
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
 #include "platform/Program.h"
 

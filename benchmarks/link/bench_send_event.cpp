@@ -13,7 +13,7 @@
 
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
-#include "core/Trace.h"
+#include "base/Trace.h"
 #include "qxzaqlnk.h"
 
 namespace {

@@ -9,19 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "PacketDriver.h"
 #include "support/EventCollector.h"
 #include "support/FakeClock.h"
 #include "support/MemorySerialDevice.h"
-#include "unit/DisplayRecord.h"
-
-struct Posted {
-    uint32_t code;
-    uint32_t param;
-    uint32_t channel;
-    bool operator==(const Posted&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Posted& event);
+#include "decoders/DisplayRecord.h"
 
 // The decoder with its protected state readable.
 template <typename Decoder>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "support/FakeClock.h"
 
 class ZAQ16PORT;

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
 
 namespace {

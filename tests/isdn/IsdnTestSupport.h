@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
 #include "isdn/ProtocolVocabulary.h"
 #include "qxzaqlnk.h"

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 
 class EventCollector final : public EventSink {
 public:

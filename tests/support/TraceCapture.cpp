@@ -1,6 +1,6 @@
 #include "support/TraceCapture.h"
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 TraceCapture::TraceCapture(int level) : path_(dir_.File("trace.log"))
 {

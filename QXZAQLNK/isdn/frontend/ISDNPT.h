@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/datalink/ISDNPTDL.h"
 #include "isdn/monitor/IsdnMonitor.h"
 #include "qxzaqlnk.h"

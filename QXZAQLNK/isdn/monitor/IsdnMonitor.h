@@ -11,7 +11,7 @@
 #include <mutex>
 #include <set>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/calls/ISDNPTCall.h"
 #include "isdn/monitor/IsdnTimerService.h"
 #include "qxzaqlnk.h"

@@ -10,7 +10,7 @@
 
 #include <mutex>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/monitor/IsdnMonitor.h"
 
 namespace isdn {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 namespace {
 

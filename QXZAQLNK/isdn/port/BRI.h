@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/EventSink.h"
+#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
 #include "platform/TimerQueue.h"
 #include "unit/ZAQ16PORT.h"

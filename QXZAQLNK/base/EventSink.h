@@ -13,6 +13,3 @@ public:
     // valid until Post returns). Returns the delivery's result.
     virtual uint32_t Post(const ZAQ16_EVENT& event) = 0;
 };
-
-// The library's event delivery (SendEvent).
-EventSink& LibraryEventSink();

@@ -1,4 +1,4 @@
-#include "core/Trace.h"
+#include "base/Trace.h"
 
 #include <cstdarg>
 
