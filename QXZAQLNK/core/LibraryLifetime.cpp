@@ -11,6 +11,7 @@
 #include "core/SystemEventLog.h"
 #include "base/Trace.h"
 #include "platform/Clock.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void ReadTraceSettings()
         directory = std::filesystem::current_path(failed).string();
     }
     TraceWriter::RotateLog(directory, "qxzaqlnk");
-    trace.SetPath(directory + "/qxzaqlnk.log");
+    trace.SetPath(platform::PathInDirectory(directory, "qxzaqlnk.log"));
     registry.closeKey(key);
 }
 
@@ -71,5 +72,10 @@ void LibraryDetach()
     DestroyEventQueue();
     link.eventCallback = nullptr;
     link.linkStarted = false;
+    ReportInfo("QXZAQLNK", sizeof kDetachText, kDetachText);
+}
+
+void LibraryProcessExit()
+{
     ReportInfo("QXZAQLNK", sizeof kDetachText, kDetachText);
 }

@@ -4,3 +4,7 @@
 
 void LibraryAttach();
 void LibraryDetach();
+// Unload while the process ends: the system has already ended every other
+// thread, so no port is stopped (a lock may have died with its holder); only
+// the unload is recorded.
+void LibraryProcessExit();

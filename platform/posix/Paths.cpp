@@ -10,4 +10,12 @@ std::string SystemDirectory()
     return (configured != nullptr && *configured != '\0') ? configured : "/var/lib/qxzaq16";
 }
 
+std::string PathInDirectory(const std::string& directory, const std::string& fileName)
+{
+    if (directory.empty()) {
+        return fileName;
+    }
+    return directory.back() == '/' ? directory + fileName : directory + "/" + fileName;
+}
+
 }  // namespace platform

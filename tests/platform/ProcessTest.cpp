@@ -51,3 +51,20 @@ TEST(Locations, ComeFromTheEnvironmentOrTheDefault)
         platform::SetEnvironmentVariable(entry.variable, "");
     }
 }
+
+TEST(Locations, AFileInADirectoryIsJoinedWithOneSeparator)
+{
+    struct Case {
+        const char* directory;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/var/log/zaq", "/var/log/zaq/qxzaqlnk.log"},
+        {"/var/log/zaq/", "/var/log/zaq/qxzaqlnk.log"},
+        {"", "qxzaqlnk.log"},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.directory);
+        EXPECT_EQ(platform::PathInDirectory(entry.directory, "qxzaqlnk.log"), entry.expected);
+    }
+}

@@ -1,4 +1,5 @@
-// The system event log (syslog on Linux, ident "QXZAQLNK").
+// The system event log: ReportEvent under an event source on Windows,
+// syslog(3) with the source as ident on Linux.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +11,11 @@ namespace platform {
 
 enum class EventLogType { Information, Warning, Error };
 
-// One entry from `source` (the ident): the message of FormatEventLogMessage at
-// the priority of its type (information LOG_INFO, warning LOG_WARNING, error
-// LOG_ERR). False when the log could not be reached. Safe from several threads.
+// One entry from `source`. Windows: an entry of that type, category and
+// identifier with the insertion strings and the binary data. Linux: the message
+// of FormatEventLogMessage at the priority of its type (information LOG_INFO,
+// warning LOG_WARNING, error LOG_ERR). False when the log could not be reached.
+// Safe from several threads.
 bool WriteEventLogEntry(const std::string& source, EventLogType type, uint16_t category,
                         uint32_t eventId, const std::vector<std::string>& strings,
                         const void* data, size_t size);

@@ -1,4 +1,5 @@
-// The system registry with Win32 semantics and error numbers. On Linux the
+// The system registry with Win32 semantics and error numbers: on Windows the
+// system registry itself (RegOpenKeyEx and its kin). On Linux the
 // registry is a file in the text format of Windows registry exports:
 //
 //   Windows Registry Editor Version 5.00
@@ -72,7 +73,7 @@ uint32_t DeleteValue(Key key, const std::string& name);
 uint32_t FlushKey(Key key);
 uint32_t CloseKey(Key key);
 
-// Where the registry lives (the file on Linux).
+// Where the registry lives: the file on Linux, "HKEY_LOCAL_MACHINE" on Windows.
 std::string StoreLocation();
 
 }  // namespace platform::registry

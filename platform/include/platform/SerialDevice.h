@@ -60,7 +60,8 @@ std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& name, uint32_t
 
 // The file system path that a port name resolves to: an absolute path as is;
 // else $QXZAQ_COMDIR/<name> when that is set; else COMn -> /dev/ttyS<n-1>;
-// else /dev/<name>. A leading "\\.\" is removed first.
+// else /dev/<name>. A leading "\\.\" is removed first. On Windows: a bare
+// port name ("COM3") gets the device prefix ("\\.\COM3"), any other name is kept.
 std::string ResolveSerialPath(const std::string& name);
 
 }  // namespace platform
