@@ -48,7 +48,7 @@ int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
     }
     PortRef port = CreatePort(static_cast<uint32_t>(pbxType), PortUse::Real, device, start_channel);
     if (port) {
-        port->m_EventUpdateFlag = Link().eventUpdates.load();
+        port->SetEventUpdates(Link().eventUpdates.load() != 0);
         port->StartThread(0);
     }
     SetBoardPort(board, std::move(port), static_cast<uint32_t>(pbxType));
