@@ -31,7 +31,7 @@ void StopProbe(PortRef& probe)
 
 int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
 {
-    PortRef probe = std::make_shared<ZAQ16PORT>(device, 1);
+    PortRef probe = std::make_shared<ZAQ16PORT>(device, 1, LibraryEventSink());
     if (!probe->IsOpen()) {
         probe.reset();
         return 0;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/EventDelivery.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
 #include "isdn/port/BRI.h"
@@ -86,7 +87,8 @@ PortRef CreatePort(uint32_t pbxType, PortUse use, const char* device, uint32_t s
             return nullptr;
         }
         const ZAQ16PORT::DecoderMaker decoder = row.decoder != nullptr ? ZAQ16PORT::DecoderMaker(row.decoder) : nullptr;
-        PortRef port = std::make_shared<ZAQ16PORT>(use == PortUse::Real ? device : nullptr, start_channel, decoder);
+        PortRef port = std::make_shared<ZAQ16PORT>(use == PortUse::Real ? device : nullptr, start_channel,
+                                                   LibraryEventSink(), decoder);
         port->createdPbxType = pbxType;
         return port;
     }

@@ -12,5 +12,6 @@ enum class PortUse {
     Virtual,   // a playback port, without a COM port
 };
 
-// The port for `pbxType`, or null when the type has no port for that use.
+// The port for `pbxType`, its events going to the library's event delivery;
+// null when the type has no port for that use.
 PortRef CreatePort(uint32_t pbxType, PortUse use, const char* device, uint32_t start_channel);

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "core/Guarded.h"
+#include "base/Guarded.h"
 #include "base/Trace.h"
 
 CLive::CLive(const char* portName)

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "base/Trace.h"
-#include "core/EventDelivery.h"
 #include "platform/Clock.h"
 #include "unit/UnitAnswerParser.h"
 
@@ -24,10 +23,10 @@ constexpr char kCarriageReturn = 13;
 
 }  // namespace
 
-ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, const DecoderMaker& makeDecoder)
+ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sink, const DecoderMaker& makeDecoder)
     : CLive(portName),
       CSerialPort(portName),
-      context(startChannel, LibraryEventSink(), timers),
+      context(startChannel, sink, timers),
       framer(startChannel, *this, &Trace)
 {
     Trace(TRACE_INFO, "ZAQ16PORT", "CREATING port");
@@ -285,12 +284,12 @@ uint32_t ZAQ16PORT::WriteCommandLine(const void* bytes, size_t length)
     return OutString(line, 1, static_cast<uint32_t>(length + 1));
 }
 
-uint32_t ZAQ16PORT::SetOption(const char* text)
+uint32_t ZAQ16PORT::SetOption(const char* text, uint32_t answerWaitMs)
 {
-    return SetOptionBytes(text, std::strlen(text), text);
+    return SetOptionBytes(text, std::strlen(text), text, answerWaitMs);
 }
 
-uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char* traceText)
+uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char* traceText, uint32_t answerWaitMs)
 {
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
@@ -308,8 +307,7 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
             return ZAQ16_RET_NOT_READY;
         }
     }
-    const bool restart = std::strstr(traceText, "RESTART") != nullptr;
-    if (!commandEvent.Wait(restart ? kRestartWaitMs : kCommandWaitMs)) {
+    if (!commandEvent.Wait(answerWaitMs)) {
         return ZAQ16_RET_TIMEOUT;
     }
     Trace(TRACE_TRACE, "SetOption", "%s RETURNED\n", traceText);
@@ -360,7 +358,7 @@ char ZAQ16PORT::QueryText(char* member, const char* text)
 
 uint32_t ZAQ16PORT::Restart()
 {
-    return SetOption("RESTART");
+    return SetOption("RESTART", kRestartWaitMs);
 }
 
 uint32_t ZAQ16PORT::SetOptionValue(UnitOption option, int32_t value)

@@ -37,10 +37,10 @@ public:
     // Makes the decoder of the port's PBX family on the port's context.
     using DecoderMaker = std::function<std::unique_ptr<Decoder>(DecoderContext&)>;
 
-    // portName: the device path, or null for a port without a COM port.
-    // Without a decoder maker the port reads, records and plays packets back
-    // without decoding them.
-    ZAQ16PORT(const char* portName, uint32_t start_channel, const DecoderMaker& makeDecoder = nullptr);
+    // portName: the device path, or null for a port without a COM port. The
+    // port's events (and its decoder's) go to `sink`. Without a decoder maker
+    // the port reads, records and plays packets back without decoding them.
+    ZAQ16PORT(const char* portName, uint32_t start_channel, EventSink& sink, const DecoderMaker& makeDecoder = nullptr);
     ~ZAQ16PORT() override;
 
     void Main() override;
@@ -58,12 +58,14 @@ public:
     uint32_t SendCmd(const char* text);
     // Sends `length` bytes of any value + CR. Refused (0) while a firmware upload holds the line.
     uint32_t SendCmdBytes(const void* bytes, size_t length);
-    // A command the unit confirms with "OK" or refuses with "ERROR".
-    uint32_t SetOption(const char* text);
-    uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText);
+    // A command the unit confirms with "OK" or refuses with "ERROR" within `answerWaitMs`.
+    uint32_t SetOption(const char* text, uint32_t answerWaitMs = kCommandWaitMs);
+    uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText,
+                            uint32_t answerWaitMs = kCommandWaitMs);
     // Sends a query and waits up to 800 ms for `member` to leave -1.
     int32_t QueryValue(std::atomic<int32_t>& member, const char* text);
 
+    // "RESTART": the unit answers once it has started again, within kRestartWaitMs.
     uint32_t Restart();
     uint32_t SetOptionValue(UnitOption option, int32_t value);
     int32_t GetOptionValue(UnitOption option);

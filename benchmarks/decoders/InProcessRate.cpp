@@ -58,11 +58,10 @@ Rate Measure(const PacketMix& mix, double seconds)
     for (const std::string& packet : mix.packets) {
         stream += packet;
     }
-    auto port = std::make_shared<ZAQ16PORT>(
-        nullptr, 1, [](DecoderContext& context) { return std::make_unique<FamilyDecoder>(context); });
-    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
     CountingSink sink;
-    port->SetEventSink(sink);
+    auto port = std::make_shared<ZAQ16PORT>(
+        nullptr, 1, sink, [](DecoderContext& context) { return std::make_unique<FamilyDecoder>(context); });
+    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
 
     using Clock = std::chrono::steady_clock;
     constexpr uint64_t kStepsBetweenClockReads = 4096;

@@ -19,7 +19,7 @@ uint32_t& NextClockStart()
 }  // namespace
 
 BriPortDriver::BriPortDriver(uint32_t startChannel, std::shared_ptr<isdn::IsdnMonitor> monitor)
-    : port(std::make_shared<ZAQ16PORT>(nullptr, startChannel,
+    : port(std::make_shared<ZAQ16PORT>(nullptr, startChannel, events,
                                        [&monitor](DecoderContext& context) -> std::unique_ptr<Decoder> {
                                            return std::make_unique<BRI>(context, std::move(monitor));
                                        })),
@@ -27,7 +27,6 @@ BriPortDriver::BriPortDriver(uint32_t startChannel, std::shared_ptr<isdn::IsdnMo
 {
     clock.Set(NextClockStart());
     port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-    port->SetEventSink(events);
     port->Timers().SetClock(clock);
     bri->StartTick();
     bri->isdnFrontEnd->Advance(clock.Now());

@@ -63,8 +63,7 @@ protected:
     // A playback port of board 1 (start channel 17).
     void SetUp() override
     {
-        port = std::make_shared<ZAQ16PORT>(nullptr, 17, RecordInto(seen));
-        port->SetEventSink(events);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 17, events, RecordInto(seen));
         port->onPlaybackEnd = [this](ZAQ16PORT&, ZAQ16PORT::PlaybackEnd phase) { phases.push_back(phase); };
     }
     // Plays on the test's thread; returns the milliseconds it took.
@@ -240,7 +239,8 @@ TEST(DumpRecordingOfAPort, EachAcceptedPacketBecomesOneRecordOfTheBoard)
 {
     TempDir dir;
     auto wire = std::make_shared<Wire>();
-    auto port = std::make_shared<ZAQ16PORT>(nullptr, 33);
+    EventCollector events;
+    auto port = std::make_shared<ZAQ16PORT>(nullptr, 33, events);
     port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
     const std::string path = dir.File("rec.dmp");
     WriteWholeFile(path, "H");

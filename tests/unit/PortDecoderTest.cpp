@@ -26,7 +26,6 @@ protected:
     void Attach(ZAQ16PORT& port)
     {
         port.AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-        port.SetEventSink(events);
     }
     // Runs the reader until everything fed has been read.
     void Drain(ZAQ16PORT& port)
@@ -48,7 +47,7 @@ protected:
 
 TEST_F(PortDecoder, PacketsWithABadChecksumOrCutShortReachNoDecoder)
 {
-    ZAQ16PORT port(nullptr, kStart, &MakeMeridian);
+    ZAQ16PORT port(nullptr, kStart, events, &MakeMeridian);
     Attach(port);
     // Lamp 3 on, with a wrong checksum; then a header that promises five bytes and brings one.
     Feed(*wire, std::vector<uint8_t>{0x01, 0x02, 0x58, 0x02, 0x10, 0xF3, 0x00});
@@ -70,7 +69,7 @@ TEST_F(PortDecoder, PacketsWithABadChecksumOrCutShortReachNoDecoder)
 TEST_F(PortDecoder, PacketOfTypeZeroIsNotDecoded)
 {
     std::vector<SeenPacket> seen;
-    ZAQ16PORT port(nullptr, kStart, RecordInto(seen));
+    ZAQ16PORT port(nullptr, kStart, events, RecordInto(seen));
     Attach(port);
     Feed(*wire, UnitPacket(4, 0x00, {0x10, 0xF3}));
     Feed(*wire, UnitPacket(4, 0x48, {0x10, 0xF3}));
@@ -81,7 +80,7 @@ TEST_F(PortDecoder, PacketOfTypeZeroIsNotDecoded)
 
 TEST_F(PortDecoder, ReadBackGoesThroughTheDecoder)
 {
-    ZAQ16PORT port(nullptr, kStart, &MakeMeridian);
+    ZAQ16PORT port(nullptr, kStart, events, &MakeMeridian);
     Attach(port);
     Feed(*wire, UnitPacket(5, 0x58, {0x42, 0x02, 0x03, 0x01, 0x00, 'H', 'i'}));
     Feed(*wire, UnitPacket(5, 0x58, {0x18, 0xD0}));
@@ -107,7 +106,7 @@ TEST_F(PortDecoder, ReadBackGoesThroughTheDecoder)
 
 TEST_F(PortDecoder, PlainPortKeepsItsRecordsAsTheyStarted)
 {
-    ZAQ16PORT port(nullptr, kStart);
+    ZAQ16PORT port(nullptr, kStart, events);
     Attach(port);
     Feed(*wire, UnitPacket(5, 0x58, {0x18, 0xD0}));
     Drain(port);
@@ -130,7 +129,7 @@ TEST_F(PortDecoder, PlainPortKeepsItsRecordsAsTheyStarted)
 
 TEST_F(PortDecoder, EventUpdateSwitchReachesTheDecoder)
 {
-    ZAQ16PORT port(nullptr, kStart, &MakeMeridian);
+    ZAQ16PORT port(nullptr, kStart, events, &MakeMeridian);
     Attach(port);
     EXPECT_TRUE(port.EventUpdates());
     port.SetEventUpdates(false);

@@ -16,9 +16,8 @@ class ReaderFraming : public testing::Test {
 protected:
     void SetUp() override
     {
-        port = std::make_shared<ZAQ16PORT>(nullptr, 17, RecordInto(seen));
+        port = std::make_shared<ZAQ16PORT>(nullptr, 17, events, RecordInto(seen));
         port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-        port->SetEventSink(events);
     }
     // Runs the reader until everything fed has been consumed.
     void Drain()

@@ -22,10 +22,9 @@ class ReaderTiming : public testing::Test {
 protected:
     void SetUp() override
     {
-        port = std::make_shared<ZAQ16PORT>(nullptr, 1, RecordInto(accepted));
+        port = std::make_shared<ZAQ16PORT>(nullptr, 1, events, RecordInto(accepted));
         port->AttachDevice(std::make_unique<TimedSerialDevice>(line, clock));
         port->Timers().SetClock(clock);
-        port->SetEventSink(events);
         t0 = clock.Now();
     }
     // Steps the reader until every byte is read and the fake time has reached `until`.
