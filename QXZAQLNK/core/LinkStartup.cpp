@@ -66,7 +66,7 @@ uint32_t entry::QXZAQStartLink(QXZAQEventCallback callback)
     link.eventCallback = callback;
     CreateEventQueue();
     Trace(TRACE_FATAL, "STARTINGUP DLL", " STARTINGUP DLL Messages only post as FATAL so that they always show!");
-    Trace(TRACE_FATAL, "STARTING UP DLL", "DLL VERSION 1.4.0.52");
+    Trace(TRACE_FATAL, "STARTING UP DLL", "DLL VERSION %s", QXZAQLNK_VERSION_TEXT);
 
     CRegistry registry(LibraryTrace());
     CRegistry::HKEY key = 0;

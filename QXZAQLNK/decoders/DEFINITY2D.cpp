@@ -1,3 +1,5 @@
+// The Definity 2-wire decoder: frame check, 3-byte messages, display and
+// posting.
 #include "decoders/DEFINITY2D.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The Meridian decoder: messages from the PBX and the set, the display with its
+// timer, the PBX time.
 #include "decoders/DMERIDIAN.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The unit port: its reader loop, the packets it hands its decoder, the read-
+// back and the command protocol.
 #include "unit/ZAQ16PORT.h"
 
 #include <algorithm>
@@ -24,8 +26,7 @@ constexpr char kCarriageReturn = 13;
 }  // namespace
 
 ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sink, const DecoderMaker& makeDecoder)
-    : CLive(portName),
-      CSerialPort(portName),
+    : CSerialPort(portName),
       context(startChannel, sink, timers),
       framer(startChannel, *this, &Trace)
 {
