@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in build/, then once more with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, then a short
-# libFuzzer run of every fuzz target (scripts/fuzz.sh).
+# libFuzzer run of every fuzz target (scripts/fuzz.sh), then the Windows DLL
+# (scripts/build-windows.sh) checked and run under Wine (tests/windows/).
 # --quick runs the first pass only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,4 +28,14 @@ if [ "${1:-}" != "--quick" ]; then
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_tests build-asan
   scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-15}"
+
+  # The library as a Windows DLL: its export table and imports, then a run
+  # under Wine against the simulator of the first pass.
+  if command -v x86_64-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; then
+    scripts/build-windows.sh
+    tests/windows/check-dll.sh build-win/qxzaqlnk.dll
+    tests/windows/wine-test.sh build/tools/zaqsim/zaqsim build-win
+  else
+    echo "Windows DLL test skipped: mingw-w64 or Wine is not installed (scripts/setup.sh)"
+  fi
 fi
