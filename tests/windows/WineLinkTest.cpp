@@ -6,6 +6,7 @@
 //
 //   wine_link_test.exe DLL TRACE-DIR full          the whole run
 //   wine_link_test.exe DLL TRACE-DIR exit-running  ends the process with the link running
+//   wine_link_test.exe DLL TRACE-DIR unit-vanishes the unit goes away under a running link
 //
 // Prints one "ok" / "not ok" line per check; the exit code is the number of
 // failed checks.
@@ -347,12 +348,32 @@ int RunExitWithLinkRunning(const std::string& traceDir)
     return failures;
 }
 
+// The unit goes away under a running link (the script stops the simulator
+// once the link is up and then creates TRACE-DIR\unit-gone): every entry
+// still returns within its bound and the link stops.
+int RunUnitVanishes(const std::string& traceDir)
+{
+    const Entries qx;
+    Check(qx.StartLink(nullptr) == 1, "link started");
+    Check(WaitFor([&] { return FileExists(traceDir + "\\unit-gone"); }, 60000), "the unit is gone");
+    ULONGLONG start = GetTickCount64();
+    const uint32_t stream = qx.GetStream(0);
+    Check(stream == ZAQ16_NO_ANSWER && GetTickCount64() - start < 5000, "a Get entry answers -1 within its bound");
+    start = GetTickCount64();
+    const uint32_t set = qx.SetStream(0, 3);
+    Check((set == ZAQ16_RET_TIMEOUT || set == ZAQ16_RET_NOT_READY) && GetTickCount64() - start < 8000,
+          "a Set entry fails within its bound");
+    start = GetTickCount64();
+    Check(qx.StopLink() == 0 && GetTickCount64() - start < 10000, "the link stops");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: wine_link_test.exe DLL TRACE-DIR full|exit-running\n");
+        std::fprintf(stderr, "usage: wine_link_test.exe DLL TRACE-DIR full|exit-running|unit-vanishes\n");
         return 2;
     }
     const std::string dllPath = argv[1];
@@ -363,5 +384,11 @@ int main(int argc, char** argv)
     if (library == nullptr) {
         return failures;
     }
-    return mode == "exit-running" ? RunExitWithLinkRunning(traceDir) : RunFull(dllPath, traceDir);
+    if (mode == "exit-running") {
+        return RunExitWithLinkRunning(traceDir);
+    }
+    if (mode == "unit-vanishes") {
+        return RunUnitVanishes(traceDir);
+    }
+    return RunFull(dllPath, traceDir);
 }

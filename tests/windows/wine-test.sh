@@ -65,6 +65,21 @@ echo "# the whole run"
 timeout 180 wine 'C:\zaqtest\wine_link_test.exe' 'C:\zaqtest\qxzaqlnk.dll' 'C:\zaqtrace' full || status=1
 echo "# a second process, which ends with the link running"
 timeout 60 wine 'C:\zaqtest\wine_link_test.exe' 'C:\zaqtest\qxzaqlnk.dll' 'C:\zaqtrace' exit-running || status=1
+echo "# the unit goes away under a running link"
+timeout 120 wine 'C:\zaqtest\wine_link_test.exe' 'C:\zaqtest\qxzaqlnk.dll' 'C:\zaqtrace' unit-vanishes \
+  >"$work/vanish.out" 2>&1 &
+test_pid=$!
+for _ in $(seq 300); do
+  grep -q 'link started' "$work/vanish.out" && break
+  kill -0 "$test_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$sim_pid" 2>/dev/null || true
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+touch "$WINEPREFIX/drive_c/zaqtrace/unit-gone"
+wait "$test_pid" || status=1
+cat "$work/vanish.out"
 if [ $status -ne 0 ]; then
   echo "# trace file:"
   tail -n 60 "$WINEPREFIX/drive_c/zaqtrace/qxzaqlnk.log" 2>/dev/null || true
