@@ -26,7 +26,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (reserved != nullptr) {
             LibraryProcessExit();
         } else {
-            LibraryDetach();  // only when pinning failed: the application stopped the link first
+            LibraryDetach();  // FreeLibrary, possible only when the pin failed
         }
         break;
     default:
