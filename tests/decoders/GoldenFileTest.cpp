@@ -14,7 +14,7 @@
 #include <memory>
 #include <sstream>
 
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "EventLog.h"
 #include "decoders/DEFINITY2D.h"
@@ -55,9 +55,9 @@ std::vector<uint8_t> Payload(std::istringstream& words)
 template <typename Decoder>
 std::string Play(std::istream& lines, bool definityFrames)
 {
-    DecoderDriver<Decoder> driver;
-    EventLog log(*driver.port, driver.clock);
-    driver.port->SetEventSink(log);
+    PacketDriver<Decoder> driver;
+    EventLog log(driver.decoder, driver.clock);
+    driver.context.SetEventSink(log);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
