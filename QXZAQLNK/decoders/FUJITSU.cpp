@@ -2,7 +2,6 @@
 
 #include "base/Trace.h"
 #include "decoders/FujitsuTables.h"
-#include "decoders/IdlePhoneStatus.h"
 
 using namespace fujitsu;
 
@@ -36,7 +35,6 @@ FUJITSU::FUJITSU(DecoderContext& context)
       display_(context.displays, context.displayLock)
 {
     Trace(TRACE_INFO, "FUJITSU::FUJITSU", "Port created for %d", static_cast<int>(context.StartChannel()));
-    SetIdlePhoneStatus(context);
     status_.InitialiseLamps(QXEVT_LIGHT_OFF, &InitialLampParam);
     for (uint8_t channel = 0; channel < DecoderContext::kChannels; ++channel) {
         status_.Record(channel, &ZAQ16_PHONE_STATUS::hookState, QXEVT_ONHOOK);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "decoders/HicomTables.h"
-#include "decoders/IdlePhoneStatus.h"
 
 using namespace hicom;
 
@@ -29,7 +28,6 @@ HICOMD::HICOMD(DecoderContext& context)
       output_(context),
       display_(context.displays, context.displayLock)
 {
-    SetIdlePhoneStatus(context);
 }
 
 uint8_t HICOMD::Decode(const Packet& packet)
