@@ -1,11 +1,14 @@
 // The Fujitsu 9600 and Hicom decoders behind the library's entries: units that
 // report FUJI9600D and HicomD get their decoders, and a polling application
 // sees their events and reads their displays and phone status.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "LinkFixture.h"
+#include "PacketFrame.h"
 #include "qxzaqlnk.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -43,6 +46,14 @@ std::string Rows(const std::string& first, const std::string& second, size_t wid
     text += end;
     text.push_back('\0');
     return text;
+}
+
+// A record of a dump file: the board, no time since the board's previous
+// record, then the packet as the unit framed it (without its start byte).
+std::string DumpRecord(uint8_t board, uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload)
+{
+    const std::string packet = zaqsim::BuildPacket(channel, type, payload);
+    return std::string{'\x01', static_cast<char>(board), 0, 0, 0, 0} + packet.substr(1);
 }
 
 std::vector<uint8_t> WithText(std::vector<uint8_t> head, const std::string& text)
@@ -139,6 +150,32 @@ TEST_F(LinkFujitsuHicom, AHicomUnitGetsItsDecoder)
     ASSERT_EQ(QXZAQGetPhoneStatus(10, &status), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(status.ringState, QXEVT_RING_OFF);
     EXPECT_TRUE(TraceText().find("MESSAGE") != std::string::npos);
+}
+
+TEST_F(LinkFujitsuHicom, APlaybackDecodesBothFamilies)
+{
+    StartUnit("HicomD");
+    // Board 0 a Hicom, board 1 a Fujitsu 9600.
+    const std::string dump = std::string{'\x02', 2, 20, 31} +
+                             DumpRecord(0, 2, kX, {0x00, 0x00, 0xBD, 0x40, 0x04, 0x07}) +
+                             DumpRecord(1, 3, kH, {0x0C, 0x0B}) +
+                             DumpRecord(1, 3, kX, {0x14, 0x00, 0x01});
+    const std::string path = dir.File("two.dmp");
+    WriteWholeFile(path, dump);
+    ASSERT_EQ(QXZAQPlayDChannelEventsTime(path.c_str(), 0), ZAQ16_RET_SUCCESS);
+
+    // Each board plays on its own thread: their events keep their order per board only.
+    for (const uint32_t last : {QXEVT_LIGHT_FLASHING, QXEVT_RING_ON}) {
+        const bool seen =
+            std::any_of(polled.begin(), polled.end(), [last](const Polled& event) { return event.code == last; });
+        ASSERT_TRUE(seen || WaitFor(last));
+    }
+    std::erase_if(polled, [](const Polled& event) { return event.code == QXEVT_FINISHED_PLAY; });
+    std::stable_sort(polled.begin(), polled.end(),
+                     [](const Polled& a, const Polled& b) { return a.channel < b.channel; });
+    EXPECT_EQ(polled, (std::vector<Polled>{{QXEVT_LIGHT_FLASHING, 0x102, 3},
+                                           {QXEVT_DIGIT_PRESSED, '*', 20},
+                                           {QXEVT_RING_ON, 1, 20}}));
 }
 
 }  // namespace
