@@ -1,3 +1,5 @@
+// The Fujitsu 9600 decoder: display, lamps, audio paths and ringer from the
+// PBX, hook and keys from the set; hook and ring posted only on change.
 #include "decoders/FUJITSU.h"
 
 #include "base/Trace.h"

@@ -1,3 +1,5 @@
+// The Fujitsu 9600 display: clears, writes at a position and at the cursor,
+// compared with the rows as they were.
 #include "decoders/FujitsuDisplay.h"
 
 #include <algorithm>

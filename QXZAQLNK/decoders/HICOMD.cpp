@@ -1,3 +1,5 @@
+// The Hicom decoder: the message after the first 0xBD; lamps, display, audio
+// paths and ringer from the PBX, hook and keys from the set.
 #include "decoders/HICOMD.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The Hicom display: blanks and characters at a row and column, compared
+// with the rows as they were.
 #include "decoders/HicomDisplay.h"
 
 #include <algorithm>
