@@ -5,6 +5,8 @@
 #include "core/EventDelivery.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/FUJITSU.h"
+#include "decoders/HICOMD.h"
 #include "isdn/port/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
@@ -57,7 +59,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_SIEMENS_HICOM, kPlain},
     {ZAQ16_PBX_TELRAD_IS2W, kPlain},
     {ZAQ16_PBX_INTERTEL_AXXESS, kPlain},
-    {ZAQ16_PBX_SIEMENS_HICOMD, kPlain},
+    {ZAQ16_PBX_SIEMENS_HICOMD, &Make<HICOMD>},
     {ZAQ16_PBX_MERLIN_MAGIXD, kPlain},
     {ZAQ16_PBX_NORTEL_NORSTARD, kPlain},
     {ZAQ16_PBX_ERICSSON_MD110, kPlain},
@@ -67,7 +69,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NEAX2400_ICSD, kPlain},
     {ZAQ16_PBX_NEAX2000D, kPlain},
     {ZAQ16_PBX_BRID, &MakeBri},
-    {ZAQ16_PBX_FUJI9600D, kPlain},
+    {ZAQ16_PBX_FUJI9600D, &Make<FUJITSU>},
     {ZAQ16_PBX_FUJI9600, kPlain, Uses::LiveOnly},
     {ZAQ16_PBX_MERLIN_MAGIX, kPlain},
     {ZAQ16_PBX_NEAX, kPlain},

@@ -7,6 +7,8 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/FUJITSU.h"
+#include "decoders/HICOMD.h"
 #include "platform/SerialDevice.h"
 #include "unit/ZAQ16PORT.h"
 
@@ -85,5 +87,20 @@ Rate Measure(const PacketMix& mix, double seconds)
 
 Rate MeasureInProcess(const PacketMix& mix, double seconds)
 {
-    return mix.name == "DEFINITY2D" ? Measure<DEFINITY2D>(mix, seconds) : Measure<DMERIDIAN>(mix, seconds);
+    struct Measurer {
+        const char* name;
+        Rate (*measure)(const PacketMix&, double);
+    };
+    static constexpr Measurer kMeasurers[] = {
+        {"DEFINITY2D", &Measure<DEFINITY2D>},
+        {"DMERIDIAN", &Measure<DMERIDIAN>},
+        {"FUJITSU", &Measure<FUJITSU>},
+        {"HICOMD", &Measure<HICOMD>},
+    };
+    for (const Measurer& measurer : kMeasurers) {
+        if (mix.name == measurer.name) {
+            return measurer.measure(mix, seconds);
+        }
+    }
+    return {};
 }

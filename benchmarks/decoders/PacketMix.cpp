@@ -11,6 +11,8 @@ namespace {
 
 constexpr uint8_t kLines = 16;
 constexpr uint8_t kSentinelLine = 15;
+constexpr size_t kFujitsuUnit = 8;
+constexpr size_t kHicomUnit = 9;
 
 std::vector<std::string> OnEveryLine(const std::vector<zaqsim::PlayItem>& items)
 {
@@ -41,7 +43,7 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
     std::stringstream text;
     text << file.rdbuf();
     const zaqsim::Scenario scenario = zaqsim::ParseScenario(text.str());
-    if (!file || !scenario.errors.empty() || scenario.units.size() < 2) {
+    if (!file || !scenario.errors.empty() || scenario.units.size() <= kHicomUnit) {
         error = "the demo scenario cannot be read";
         return {};
     }
@@ -50,5 +52,9 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
                        Sentinel(0x48, {0xE3, 0x03, 0x82, 0x00, 0x1B, 0x96, 0xCB}), QXEVT_SOFT_BUTTON_PRESSED, 0x1B};
     PacketMix meridian{"DMERIDIAN", "MeridianD", OnEveryLine(scenario.units[1]),
                        Sentinel(0x48, {0x11, 0xDB}), QXEVT_DIGIT_PRESSED, '#'};
-    return {definity, meridian};
+    PacketMix fujitsu{"FUJITSU", "FUJI9600D", OnEveryLine(scenario.units[kFujitsuUnit]),
+                      Sentinel(0x48, {0x0C, 0x0C}), QXEVT_DIGIT_PRESSED, '#'};
+    PacketMix hicom{"HICOMD", "HicomD", OnEveryLine(scenario.units[kHicomUnit]),
+                    Sentinel(0x48, {0x00, 0x00, 0xBD, 0x40, 0x4C}), QXEVT_DIGIT_PRESSED, '#'};
+    return {definity, meridian, fujitsu, hicom};
 }

@@ -1,4 +1,4 @@
-// Packets per second through the Definity and Meridian decoders: fed in this
+// Packets per second through the demo's decoders: fed in this
 // process from an in-memory unit, and end to end from zaqsim over a
 // pseudo-terminal into the library. The goal in-process is at least
 // 1,000,000 packets per second per decoder.

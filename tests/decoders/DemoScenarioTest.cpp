@@ -11,6 +11,8 @@
 #include "base/Trace.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/FUJITSU.h"
+#include "decoders/HICOMD.h"
 #include "support/TempDir.h"
 #include "unit/PacketFramer.h"
 
@@ -101,6 +103,16 @@ void ExpectALoopOfAboutAMinute(const Played& played)
     return ::testing::AssertionSuccess();
 }
 
+// The event lines of a whole pass, each ended by a line feed.
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
 class DemoScenario : public testing::Test {
 protected:
     void SetUp() override
@@ -175,6 +187,131 @@ TEST_F(DemoScenario, MeridianUnitPlaysACallWithHoldAndACallForward)
                                               "22 QXEVT_SET_BUSY 0x0",
                                               "22 QXEVT_CFWD_CANCELED 0x0",
                                           }));
+    ExpectALoopOfAboutAMinute(played);
+}
+
+TEST_F(DemoScenario, FujitsuUnitPlaysACallWithHold)
+{
+    ASSERT_GT(scenario.units.size(), 8u);
+    const Played played = PlayTwice<FUJITSU>(scenario.units[8], 129);
+    const std::string expected = Joined({
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|\"",
+        "130 QXEVT_MESSAGE_CHANGE 0x2a \"Jack 5002 DEC10 9:00|\"",
+        "129 QXEVT_OFFHOOK 0x0",
+        "129 QXEVT_AUDIO_ON 0x1",
+        "129 QXEVT_LIGHT_ON 0x100",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Dial\"",
+        "129 QXEVT_DIGIT_PRESSED 0x35",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Dial 5\"",
+        "129 QXEVT_DIGIT_PRESSED 0x30",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Dial 50\"",
+        "129 QXEVT_DIGIT_PRESSED 0x30",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Dial 500\"",
+        "129 QXEVT_DIGIT_PRESSED 0x32",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Dial 5002\"",
+        "130 QXEVT_RING_ON 0x1",
+        "130 QXEVT_LIGHT_FLASHING 0x100",
+        "130 QXEVT_MESSAGE_CHANGE 0x2a \"Jack 5002 DEC10 9:00|Ivy 5001\"",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|\"",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Jack 5002 RINGING\"",
+        "130 QXEVT_OFFHOOK 0x0",
+        "130 QXEVT_RING_OFF 0x1",
+        "130 QXEVT_LIGHT_ON 0x100",
+        "130 QXEVT_AUDIO_ON 0x1",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|\"",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Jack 5002\"",
+        "130 QXEVT_HOLD_BUTTON_PRESSED 0x0",
+        "130 QXEVT_LIGHT_FASTFLASHING 0x100",
+        "130 QXEVT_AUDIO_OFF 0x1",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Jack 5002 HOLD\"",
+        "130 QXEVT_FUNCTION_BUTTON_PRESSED 0x0",
+        "130 QXEVT_LIGHT_ON 0x100",
+        "130 QXEVT_AUDIO_ON 0x1",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:00|Jack 5002\"",
+        "129 QXEVT_ONHOOK 0x0",
+        "129 QXEVT_AUDIO_OFF 0x1",
+        "129 QXEVT_LIGHT_OFF 0x100",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:01|Jack 5002\"",
+        "129 QXEVT_MESSAGE_CHANGE 0x2a \"Ivy 5001  DEC10 9:01|\"",
+        "130 QXEVT_AUDIO_OFF 0x1",
+        "130 QXEVT_LIGHT_OFF 0x100",
+        "130 QXEVT_MESSAGE_CHANGE 0x2a \"Jack 5002 DEC10 9:01|Ivy 5001\"",
+        "130 QXEVT_MESSAGE_CHANGE 0x2a \"Jack 5002 DEC10 9:01|\"",
+        "130 QXEVT_ONHOOK 0x0",
+    });
+    EXPECT_EQ(played.passes[0], expected);
+    ExpectALoopOfAboutAMinute(played);
+}
+
+TEST_F(DemoScenario, HicomUnitPlaysACallWithHold)
+{
+    ASSERT_GT(scenario.units.size(), 9u);
+    const Played played = PlayTwice<HICOMD>(scenario.units[9], 145);
+    const std::string expected = Joined({
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00||\"",
+        "146 QXEVT_MESSAGE_CHANGE 0x33 \"Hank 3102   10 DEC 09:00||\"",
+        "145 QXEVT_OFFHOOK 0x0",
+        "145 QXEVT_AUDIO_ON 0x1",
+        "145 QXEVT_AUDIO_OFF 0x3",
+        "145 QXEVT_AUDIO_OFF 0x2",
+        "145 QXEVT_AUDIO_OFF 0x4",
+        "145 QXEVT_LIGHT_ON 0x100",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Dial|\"",
+        "145 QXEVT_DIGIT_PRESSED 0x33",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Dial 3|\"",
+        "145 QXEVT_DIGIT_PRESSED 0x31",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Dial 31|\"",
+        "145 QXEVT_DIGIT_PRESSED 0x30",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Dial 310|\"",
+        "145 QXEVT_DIGIT_PRESSED 0x32",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Dial 3102|\"",
+        "146 QXEVT_RING_ON 0x2",
+        "146 QXEVT_LIGHT_FLASHING 0x100",
+        "146 QXEVT_MESSAGE_CHANGE 0x33 \"Hank 3102   10 DEC 09:00|Gina 3101|\"",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Hank 3102 RINGING|\"",
+        "146 QXEVT_OFFHOOK 0x0",
+        "146 QXEVT_RING_OFF 0x2",
+        "146 QXEVT_LIGHT_ON 0x100",
+        "146 QXEVT_AUDIO_ON 0x1",
+        "146 QXEVT_AUDIO_OFF 0x3",
+        "146 QXEVT_AUDIO_OFF 0x2",
+        "146 QXEVT_AUDIO_OFF 0x4",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Hank 3102|\"",
+        "146 QXEVT_FUNCTION_BUTTON_PRESSED 0x1",
+        "146 QXEVT_FUNCTION_BUTTON_RELEASED 0x1",
+        "146 QXEVT_LIGHT_FASTFLASHING 0x100",
+        "146 QXEVT_AUDIO_OFF 0x2",
+        "146 QXEVT_AUDIO_OFF 0x3",
+        "146 QXEVT_AUDIO_OFF 0x1",
+        "146 QXEVT_AUDIO_OFF 0x4",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Hank 3102 ON HOLD|\"",
+        "146 QXEVT_FUNCTION_BUTTON_PRESSED 0x0",
+        "146 QXEVT_FUNCTION_BUTTON_RELEASED 0x0",
+        "146 QXEVT_LIGHT_ON 0x100",
+        "146 QXEVT_AUDIO_ON 0x1",
+        "146 QXEVT_AUDIO_OFF 0x3",
+        "146 QXEVT_AUDIO_OFF 0x2",
+        "146 QXEVT_AUDIO_OFF 0x4",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:00|Hank 3102|\"",
+        "145 QXEVT_ONHOOK 0x0",
+        "145 QXEVT_AUDIO_OFF 0x2",
+        "145 QXEVT_AUDIO_OFF 0x3",
+        "145 QXEVT_AUDIO_OFF 0x1",
+        "145 QXEVT_AUDIO_OFF 0x4",
+        "145 QXEVT_LIGHT_OFF 0x100",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:01|Hank 3102|\"",
+        "145 QXEVT_MESSAGE_CHANGE 0x33 \"Gina 3101   10 DEC 09:01||\"",
+        "146 QXEVT_AUDIO_OFF 0x2",
+        "146 QXEVT_AUDIO_OFF 0x3",
+        "146 QXEVT_AUDIO_OFF 0x1",
+        "146 QXEVT_AUDIO_OFF 0x4",
+        "146 QXEVT_LIGHT_OFF 0x100",
+        "146 QXEVT_MESSAGE_CHANGE 0x33 \"Hank 3102   10 DEC 09:01|Gina 3101|\"",
+        "146 QXEVT_MESSAGE_CHANGE 0x33 \"Hank 3102   10 DEC 09:01||\"",
+        "146 QXEVT_ONHOOK 0x0",
+        "145 QXEVT_LIGHT_OFF 0x100",
+    });
+    EXPECT_EQ(played.passes[0], expected);
     ExpectALoopOfAboutAMinute(played);
 }
 

@@ -2,7 +2,7 @@
 // events, with the display text an application reads for each display change,
 // must match fixtures/*.events line for line.
 //
-// A .packets file: "decoder DEFINITY2D|DMERIDIAN", then one line per packet
+// A .packets file: "decoder DEFINITY2D|DMERIDIAN|FUJITSU|HICOMD", then one line per packet
 // "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the packet
 // type, the local channel, the payload as hex bytes, "quoted text" or esc; a
 // Definity payload gets its frame check sequence appended), "wait MS" and
@@ -19,6 +19,8 @@
 #include "EventLog.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/FUJITSU.h"
+#include "decoders/HICOMD.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -116,6 +118,10 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
             actual = Play<DEFINITY2D>(packets, true);
         } else if (first == "decoder DMERIDIAN") {
             actual = Play<DMERIDIAN>(packets, false);
+        } else if (first == "decoder FUJITSU") {
+            actual = Play<FUJITSU>(packets, false);
+        } else if (first == "decoder HICOMD") {
+            actual = Play<HICOMD>(packets, false);
         } else {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
