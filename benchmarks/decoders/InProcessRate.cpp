@@ -7,7 +7,9 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/ERRICSOND.h"
 #include "platform/SerialDevice.h"
+#include "platform/TimerQueue.h"
 
 namespace {
 
@@ -80,9 +82,64 @@ Rate Measure(const PacketMix& mix, double seconds)
     return rate;
 }
 
+// A decoder fed packets on a DecoderContext, as the port's reader hands them
+// over, with the due display timers run between packets.
+template <typename Decoder>
+Rate MeasureOnContext(const PacketMix& mix, double seconds)
+{
+    struct Item {
+        uint8_t channel;
+        uint8_t type;
+        std::vector<uint8_t> data;
+    };
+    std::vector<Item> items;
+    for (const std::string& packet : mix.packets) {
+        // start marker, channel, type, length, payload, the unit's checksum
+        items.push_back({static_cast<uint8_t>(packet[1]), static_cast<uint8_t>(packet[2]),
+                         std::vector<uint8_t>(packet.begin() + 4, packet.end() - 1)});
+    }
+    CountingSink sink;
+    platform::TimerQueue timers;
+    DecoderContext context(1, sink, timers);
+    Decoder decoder(context);
+
+    using Clock = std::chrono::steady_clock;
+    Rate rate;
+    const Clock::time_point start = Clock::now();
+    for (size_t at = 0;; ++at) {
+        const Item& item = items[at % items.size()];
+        decoder.Decode(Packet{item.channel, item.type, item.data.data(), static_cast<uint32_t>(item.data.size())});
+        timers.RunDue();
+        if (++rate.packets % 4096 == 0) {
+            rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            if (rate.seconds >= seconds) {
+                break;
+            }
+        }
+    }
+    rate.events = sink.events;
+    return rate;
+}
+
+struct Measurement {
+    const char* decoder;
+    Rate (*measure)(const PacketMix& mix, double seconds);
+};
+
+constexpr Measurement kMeasurements[] = {
+    {"DEFINITY2D", &Measure<DEFINITY2D>},
+    {"DMERIDIAN", &Measure<DMERIDIAN>},
+    {"ERRICSOND", &MeasureOnContext<ERRICSOND>},
+};
+
 }  // namespace
 
 Rate MeasureInProcess(const PacketMix& mix, double seconds)
 {
-    return mix.name == "DEFINITY2D" ? Measure<DEFINITY2D>(mix, seconds) : Measure<DMERIDIAN>(mix, seconds);
+    for (const Measurement& measurement : kMeasurements) {
+        if (mix.name == measurement.decoder) {
+            return measurement.measure(mix, seconds);
+        }
+    }
+    return {};
 }

@@ -50,5 +50,14 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
                        Sentinel(0x48, {0xE3, 0x03, 0x82, 0x00, 0x1B, 0x96, 0xCB}), QXEVT_SOFT_BUTTON_PRESSED, 0x1B};
     PacketMix meridian{"DMERIDIAN", "MeridianD", OnEveryLine(scenario.units[1]),
                        Sentinel(0x48, {0x11, 0xDB}), QXEVT_DIGIT_PRESSED, '#'};
-    return {definity, meridian};
+    std::vector<PacketMix> mixes{definity, meridian};
+    if (scenario.units.size() > 3) {
+        // the digit '#', with the MD110 header byte and checksum
+        PacketMix md110{"ERRICSOND", "MD110D", OnEveryLine(scenario.units[3]),
+                        Sentinel(0x48, {0x00, 0x04, 0x0B, 0x13}), QXEVT_DIGIT_PRESSED, '#'};
+        md110.goal = 2e6;
+        md110.endToEnd = false;
+        mixes.push_back(md110);
+    }
+    return mixes;
 }

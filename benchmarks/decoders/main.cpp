@@ -1,7 +1,7 @@
-// Packets per second through the Definity and Meridian decoders: fed in this
+// Packets per second through the decoders of the demo's units: fed in this
 // process from an in-memory unit, and end to end from zaqsim over a
 // pseudo-terminal into the library. The goal in-process is at least
-// 1,000,000 packets per second per decoder.
+// 1,000,000 packets per second per decoder (2,000,000 for MD110, Norstar and NEAX).
 //
 //   decoder_benchmark [seconds in-process] [packets end to end]
 #include <cstdio>
@@ -27,8 +27,13 @@ int main(int argc, char** argv)
         const Rate local = MeasureInProcess(mix, seconds);
         std::printf("%-10s in-process: %10.0f packets/s (%llu packets, %.0f events/s)%s\n", mix.name.c_str(),
                     local.PacketsPerSecond(), static_cast<unsigned long long>(local.packets), local.EventsPerSecond(),
-                    local.PacketsPerSecond() >= 1e6 ? "" : "  below the goal of 1,000,000");
+                    local.PacketsPerSecond() >= mix.goal ? "" : "  below the goal");
         Rate wire;
+        if (!mix.endToEnd) {
+            std::printf("%-10s end to end: not measured (the library does not create this decoder yet)\n",
+                        mix.name.c_str());
+            continue;
+        }
         if (!MeasureEndToEnd(mix, packets, wire, error)) {
             std::printf("%-10s end to end: failed: %s\n", mix.name.c_str(), error.c_str());
             ++failures;

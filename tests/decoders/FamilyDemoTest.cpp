@@ -1,0 +1,127 @@
+// The demo scenario's MD110, Norstar and NEAX 2400 units played through their
+// decoders, twice as zaqsim --loop plays them: each gives the events of its
+// call on a phone set, the same in both passes, and lasts about a minute.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decoders/ERRICSOND.h"
+
+#include "ContextEventLog.h"
+#include "PacketDriver.h"
+#include "Scenario.h"
+#include "support/TempDir.h"
+
+namespace {
+
+const char* const kDemo = ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.scn";
+
+struct Played {
+    std::vector<std::string> passes;  // the event lines of each pass, times counted from the pass's start
+    uint32_t durationMs = 0;          // of one pass
+};
+
+// Plays a unit's packets twice through its decoder, as the unit sends them
+// (start marker, channel, type, length, payload, the unit's checksum).
+template <typename Decoder>
+Played PlayTwice(const std::vector<zaqsim::PlayItem>& items, uint32_t startChannel)
+{
+    PacketDriver<Decoder> driver(startChannel);
+    Played played;
+    for (int pass = 0; pass < 2; ++pass) {
+        ContextEventLog log(driver.decoder, driver.clock);
+        driver.context.SetEventSink(log);
+        for (const zaqsim::PlayItem& item : items) {
+            driver.Advance(item.delayMs);
+            played.durationMs += pass == 0 ? item.delayMs : 0;
+            const std::vector<uint8_t> bytes(item.bytes.begin(), item.bytes.end());
+            EXPECT_GE(bytes.size(), 5u);
+            EXPECT_EQ(bytes[0], 0x01);
+            EXPECT_EQ(bytes.size(), 5u + bytes[3]);
+            driver.Send(bytes[1], bytes[2], std::vector<uint8_t>(bytes.begin() + 4, bytes.end() - 1));
+        }
+        driver.Advance(1000);  // the last display timers
+        played.passes.push_back(log.text);
+    }
+    return played;
+}
+
+class FamilyDemo : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        scenario = zaqsim::ParseScenario(ReadWholeFile(kDemo));
+        ASSERT_TRUE(scenario.errors.empty())
+            << "line " << scenario.errors[0].line << ": " << scenario.errors[0].message;
+    }
+
+    template <typename Decoder>
+    void ExpectUnit(size_t unit, const std::string& expected)
+    {
+        ASSERT_GT(scenario.units.size(), unit);
+        const Played played = PlayTwice<Decoder>(scenario.units[unit], static_cast<uint32_t>(16 * unit + 1));
+        EXPECT_EQ(played.passes[0], expected) << "played:\n" << played.passes[0];
+        EXPECT_EQ(played.passes[1], played.passes[0]);
+        EXPECT_GE(played.durationMs, 50000u);
+        EXPECT_LE(played.durationMs, 70000u);
+    }
+
+    zaqsim::Scenario scenario;
+};
+
+TEST_F(FamilyDemo, Md110UnitPlaysACallWithHold)
+{
+    ExpectUnit<ERRICSOND>(3, R"(50 49 QXEVT_DISPLAY_CLEAR 0x0
+50 50 QXEVT_DISPLAY_CLEAR 0x0
+650 49 QXEVT_MESSAGE_CHANGE 0x54 "Gina 3001|||"
+750 50 QXEVT_MESSAGE_CHANGE 0x7b "          Hank 3002||"
+3250 49 QXEVT_OFFHOOK 0x0
+3350 49 QXEVT_LIGHT_ON 0x1
+3350 49 QXEVT_AUDIO_ON 0x1
+3350 49 QXEVT_AUDIO_OFF 0x2
+3950 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial:|||"
+4150 49 QXEVT_DIGIT_PRESSED 0x33
+4700 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 3|||"
+4900 49 QXEVT_DIGIT_PRESSED 0x30
+5450 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 30|||"
+5650 49 QXEVT_DIGIT_PRESSED 0x30
+6200 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 300|||"
+6400 49 QXEVT_DIGIT_PRESSED 0x32
+6950 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 3002|||"
+7050 50 QXEVT_RING_ON 0x1
+7050 50 QXEVT_LIGHT_FLASHING 0x1
+7600 50 QXEVT_MESSAGE_CHANGE 0x7b "          Hank 3002|Gina 3001|"
+7650 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 3002|Ringing||"
+11150 50 QXEVT_OFFHOOK 0x0
+11250 50 QXEVT_RING_OFF 0x0
+11250 50 QXEVT_LIGHT_ON 0x1
+11250 50 QXEVT_AUDIO_ON 0x1
+11250 50 QXEVT_AUDIO_OFF 0x2
+11850 49 QXEVT_MESSAGE_CHANGE 0x54 "Dial: 3002|Hank 3002||"
+19350 50 QXEVT_FUNCTION_BUTTON_PRESSED 0x5
+19450 50 QXEVT_LIGHT_QUICKFLASH 0x1
+19450 50 QXEVT_AUDIO_OFF 0x1
+19450 50 QXEVT_AUDIO_OFF 0x2
+24450 50 QXEVT_FUNCTION_BUTTON_PRESSED 0x1
+24550 50 QXEVT_LIGHT_ON 0x1
+24550 50 QXEVT_AUDIO_ON 0x1
+24550 50 QXEVT_AUDIO_OFF 0x2
+34550 49 QXEVT_ONHOOK 0x0
+34650 49 QXEVT_AUDIO_OFF 0x1
+34650 49 QXEVT_AUDIO_OFF 0x2
+34650 49 QXEVT_LIGHT_OFF 0x1
+34650 49 QXEVT_DISPLAY_CLEAR 0x0
+34700 50 QXEVT_AUDIO_OFF 0x1
+34700 50 QXEVT_AUDIO_OFF 0x2
+34700 50 QXEVT_LIGHT_OFF 0x1
+34700 50 QXEVT_DISPLAY_CLEAR 0x0
+35150 49 QXEVT_MESSAGE_CHANGE 0x54 "Gina 3001|||"
+35200 50 QXEVT_MESSAGE_CHANGE 0x7b "          Hank 3002||"
+36200 50 QXEVT_ONHOOK 0x0
+56000 49 QXEVT_LIGHT_OFF 0x1
+)");
+}
+
+}  // namespace
