@@ -8,6 +8,7 @@
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
 #include "decoders/ERRICSOND.h"
+#include "decoders/NORSTARD.h"
 #include "platform/SerialDevice.h"
 #include "platform/TimerQueue.h"
 
@@ -130,6 +131,7 @@ constexpr Measurement kMeasurements[] = {
     {"DEFINITY2D", &Measure<DEFINITY2D>},
     {"DMERIDIAN", &Measure<DMERIDIAN>},
     {"ERRICSOND", &MeasureOnContext<ERRICSOND>},
+    {"NORSTARD", &MeasureOnContext<NORSTARD>},
 };
 
 }  // namespace

@@ -59,5 +59,12 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
         md110.endToEnd = false;
         mixes.push_back(md110);
     }
+    if (scenario.units.size() > 4) {
+        PacketMix norstar{"NORSTARD", "NorstarD", OnEveryLine(scenario.units[4]), Sentinel(0x48, {0x8C}),
+                          QXEVT_DIGIT_PRESSED, '#'};
+        norstar.goal = 2e6;
+        norstar.endToEnd = false;
+        mixes.push_back(norstar);
+    }
     return mixes;
 }

@@ -17,6 +17,6 @@ struct PacketMix {
     bool endToEnd = true;              // the library creates this decoder for its unit
 };
 
-// The mixes of the demo's Definity (unit 0), Meridian (unit 1) and MD110
-// (unit 3); empty with `error` set when the scenario cannot be read.
+// The mixes of the demo's Definity (unit 0), Meridian (unit 1), MD110
+// (unit 3) and Norstar (unit 4); empty with `error` set when the scenario cannot be read.
 std::vector<PacketMix> DemoPacketMixes(std::string& error);

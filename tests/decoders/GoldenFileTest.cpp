@@ -2,7 +2,7 @@
 // events, with the display text an application reads for each display change,
 // must match fixtures/*.events line for line.
 //
-// A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND", then one line per
+// A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD", then one line per
 // packet "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the
 // packet type, the local channel, the payload as hex bytes, "quoted text" or
 // esc; a Definity payload gets its frame check sequence appended, an MD110
@@ -19,6 +19,7 @@
 // The packet-fed decoders come before DecoderDriver.h, whose helper function
 // Packet() hides the struct Packet their declarations name.
 #include "decoders/ERRICSOND.h"
+#include "decoders/NORSTARD.h"
 
 #include "ContextEventLog.h"
 #include "DecoderDriver.h"
@@ -152,6 +153,8 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
             actual = Play<DMERIDIAN>(packets, false);
         } else if (first == "decoder ERRICSOND") {
             actual = PlayOnContext<ERRICSOND>(packets, &md110_test::Frame);
+        } else if (first == "decoder NORSTARD") {
+            actual = PlayOnContext<NORSTARD>(packets, nullptr);
         } else {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
