@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
 #include "decoders/ERRICSOND.h"
@@ -132,6 +133,7 @@ constexpr Measurement kMeasurements[] = {
     {"DMERIDIAN", &Measure<DMERIDIAN>},
     {"ERRICSOND", &MeasureOnContext<ERRICSOND>},
     {"NORSTARD", &MeasureOnContext<NORSTARD>},
+    {"CNeax2400D", &MeasureOnContext<CNeax2400D>},
 };
 
 }  // namespace

@@ -66,5 +66,12 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
         norstar.endToEnd = false;
         mixes.push_back(norstar);
     }
+    if (scenario.units.size() > 5) {
+        PacketMix neax{"CNeax2400D", "NEAX2400D", OnEveryLine(scenario.units[5]), Sentinel(0x48, {0x2C}),
+                       QXEVT_DIGIT_PRESSED, '#'};
+        neax.goal = 2e6;
+        neax.endToEnd = false;
+        mixes.push_back(neax);
+    }
     return mixes;
 }

@@ -18,5 +18,5 @@ struct PacketMix {
 };
 
 // The mixes of the demo's Definity (unit 0), Meridian (unit 1), MD110
-// (unit 3) and Norstar (unit 4); empty with `error` set when the scenario cannot be read.
+// (unit 3), Norstar (unit 4) and NEAX 2400 (unit 5); empty with `error` set when the scenario cannot be read.
 std::vector<PacketMix> DemoPacketMixes(std::string& error);

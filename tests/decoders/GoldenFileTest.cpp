@@ -2,8 +2,8 @@
 // events, with the display text an application reads for each display change,
 // must match fixtures/*.events line for line.
 //
-// A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD", then one line per
-// packet "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the
+// A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD|CNeax2400D",
+// then one line per packet "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the
 // packet type, the local channel, the payload as hex bytes, "quoted text" or
 // esc; a Definity payload gets its frame check sequence appended, an MD110
 // payload its header byte and checksum), "wait MS" and "updates on|off". '#'
@@ -18,6 +18,7 @@
 
 // The packet-fed decoders come before DecoderDriver.h, whose helper function
 // Packet() hides the struct Packet their declarations name.
+#include "decoders/CNeax2400D.h"
 #include "decoders/ERRICSOND.h"
 #include "decoders/NORSTARD.h"
 
@@ -155,6 +156,8 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
             actual = PlayOnContext<ERRICSOND>(packets, &md110_test::Frame);
         } else if (first == "decoder NORSTARD") {
             actual = PlayOnContext<NORSTARD>(packets, nullptr);
+        } else if (first == "decoder CNeax2400D") {
+            actual = PlayOnContext<CNeax2400D>(packets, nullptr);
         } else {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
