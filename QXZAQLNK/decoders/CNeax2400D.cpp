@@ -213,10 +213,9 @@ uint32_t CNeax2400D::DecodeText(uint8_t channel, const uint8_t* message, uint32_
     if (length < 2) {
         return 0;
     }
-    const uint32_t taken = display_.Write(channel, message[1], message + 2, length - 2);
-    context_.displays[channel].pending = kDisplayWaiting;
-    if (context_.EventUpdates()) {
-        display_.ShowWhole(channel);
+    const bool atOnce = context_.EventUpdates();
+    const uint32_t taken = display_.Write(channel, message[1], message + 2, length - 2, atOnce);
+    if (atOnce) {
         Emit(channel, {QXEVT_MESSAGE_CHANGE, NeaxDisplay::kScreen, EventState::Changed});
     } else {
         timers_.Arm(channel);

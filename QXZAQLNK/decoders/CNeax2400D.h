@@ -23,7 +23,6 @@
 class CNeax2400D : public Decoder, private PendingDisplay {
 public:
     static constexpr uint32_t kDisplayDelayMs = 500;
-    static constexpr uint32_t kDisplayWaiting = 3;  // the record's `pending` while text waits
 
     explicit CNeax2400D(DecoderContext& context);
 

@@ -119,8 +119,7 @@ uint32_t ERRICSOND::DecodeFromPbx(uint8_t channel, const uint8_t* message, uint3
         return 1;
     case kBlankField:
         if (length >= 2) {
-            display_.Position(channel, message[1]);
-            display_.WriteBlanks(channel, kBlankFieldWidth);
+            display_.Place(channel, message[1], nullptr, kBlankFieldWidth);
             timers_.Arm(channel);
         }
         return 2;
@@ -162,8 +161,7 @@ void ERRICSOND::DecodeAudio(uint8_t channel, uint8_t argument)
 
 void ERRICSOND::ShowText(uint8_t channel, uint8_t position, const uint8_t* text, uint32_t count)
 {
-    display_.Position(channel, position);
-    display_.Write(channel, text, count);
+    display_.Place(channel, position, text, count);
     timers_.Arm(channel);
     status_.Record(channel, &ZAQ16_PHONE_STATUS::displayState, QXEVT_MESSAGE_CHANGE);
 }

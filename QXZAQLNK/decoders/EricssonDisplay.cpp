@@ -86,7 +86,7 @@ uint32_t EricssonDisplay::Cursor(uint16_t setType, uint8_t code)
     }
 }
 
-void EricssonDisplay::Position(uint8_t channel, uint8_t code)
+void EricssonDisplay::Place(uint8_t channel, uint8_t code, const uint8_t* bytes, uint32_t count)
 {
     const Layout& layout = LayoutOf(setType_[channel]);
     LockHold hold(context_.displayLock);
@@ -98,29 +98,11 @@ void EricssonDisplay::Position(uint8_t channel, uint8_t code)
     for (const uint32_t lineFeed : layout.lineFeeds) {
         record.text[lineFeed] = '\n';
     }
-    record.offset = Cursor(setType_[channel], code);
-}
-
-void EricssonDisplay::Write(uint8_t channel, const uint8_t* bytes, uint32_t count)
-{
-    Put(channel, bytes, count);
-}
-
-void EricssonDisplay::WriteBlanks(uint8_t channel, uint32_t count)
-{
-    Put(channel, nullptr, count);
-}
-
-void EricssonDisplay::Put(uint8_t channel, const uint8_t* bytes, uint32_t count)
-{
-    LockHold hold(context_.displayLock);
-    if (!hold) {
-        return;
+    uint32_t cursor = Cursor(setType_[channel], code);
+    for (uint32_t i = 0; i < count && cursor < kTextSize; ++i) {
+        record.text[cursor++] = bytes != nullptr ? static_cast<char>(bytes[i]) : ' ';
     }
-    DisplayRecord& record = context_.displays[channel];
-    for (uint32_t i = 0; i < count && record.offset < kTextSize; ++i) {
-        record.text[record.offset++] = bytes != nullptr ? static_cast<char>(bytes[i]) : ' ';
-    }
+    record.offset = cursor;
 }
 
 void EricssonDisplay::Clear(uint8_t channel)

@@ -25,11 +25,10 @@ public:
     bool Announce(uint8_t channel, uint16_t setType);
     uint16_t SetType(uint8_t channel) const { return setType_[channel]; }
 
-    // Lays the display out for the set type and puts the cursor at `code`.
-    void Position(uint8_t channel, uint8_t code);
-    // Characters at the cursor, which advances.
-    void Write(uint8_t channel, const uint8_t* bytes, uint32_t count);
-    void WriteBlanks(uint8_t channel, uint32_t count);
+    // Lays the display out for the set type, puts the cursor at position
+    // `code` and writes `count` characters of `bytes` (blanks when null) at
+    // it, the cursor advancing up to the text's end.
+    void Place(uint8_t channel, uint8_t code, const uint8_t* bytes, uint32_t count);
     // Text and the posted copy blanked, cursor home.
     void Clear(uint8_t channel);
     // Ends the text at the layout's size and, when it differs from the display
@@ -39,8 +38,6 @@ public:
 
 private:
     static uint32_t Cursor(uint16_t setType, uint8_t code);
-    // `count` characters of `bytes` (blanks when null) at the cursor, up to the text's end.
-    void Put(uint8_t channel, const uint8_t* bytes, uint32_t count);
 
     DecoderContext& context_;
     std::array<uint16_t, kChannels> setType_{};

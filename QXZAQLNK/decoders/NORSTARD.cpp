@@ -278,14 +278,9 @@ uint32_t NORSTARD::BadLength(uint8_t channel, uint8_t code, uint32_t messageLeng
 
 void NORSTARD::ShowDisplay(uint8_t channel)
 {
-    const uint32_t length = display_.Rebuild(channel);
-    if (context_.EventUpdates()) {
-        {
-            LockHold hold(context_.displayLock);
-            if (hold) {
-                context_.displays[channel].length = length;
-            }
-        }
+    const bool atOnce = context_.EventUpdates();
+    const uint32_t length = display_.Rebuild(channel, atOnce);
+    if (atOnce) {
         output_.Post(channel, QXEVT_MESSAGE_CHANGE, length + 1);
         return;
     }

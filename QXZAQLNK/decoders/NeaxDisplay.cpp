@@ -56,7 +56,7 @@ NeaxDisplay::NeaxDisplay(DecoderContext& context) : context_(context)
     }
 }
 
-uint32_t NeaxDisplay::Write(uint8_t channel, uint8_t cursor, const uint8_t* bytes, uint32_t count)
+uint32_t NeaxDisplay::Write(uint8_t channel, uint8_t cursor, const uint8_t* bytes, uint32_t count, bool showWhole)
 {
     LockHold hold(context_.displayLock);
     DisplayRecord& record = context_.displays[channel];
@@ -73,17 +73,10 @@ uint32_t NeaxDisplay::Write(uint8_t channel, uint8_t cursor, const uint8_t* byte
         ++at;
     }
     if (hold) {
-        record.offset = at;
+        record.pending = kWaiting;
+        record.offset = showWhole ? kScreen : at;
     }
     return taken;
-}
-
-void NeaxDisplay::ShowWhole(uint8_t channel)
-{
-    LockHold hold(context_.displayLock);
-    if (hold) {
-        context_.displays[channel].offset = kScreen;
-    }
 }
 
 bool NeaxDisplay::TakeChanged(uint8_t channel)

@@ -13,14 +13,15 @@
 class NeaxDisplay {
 public:
     static constexpr uint32_t kScreen = 128;
+    static constexpr uint32_t kWaiting = 3;  // the record's `pending` while text waits
 
     explicit NeaxDisplay(DecoderContext& context);
 
     // Characters from `cursor` on while they fit on the screen; the first one
-    // that does not fit is dropped. Returns the bytes taken.
-    uint32_t Write(uint8_t channel, uint8_t cursor, const uint8_t* bytes, uint32_t count);
-    // The whole screen is what GetMessage returns again.
-    void ShowWhole(uint8_t channel);
+    // that does not fit is dropped. The display waits to be posted; with
+    // `showWhole` GetMessage returns the whole screen at once, else the
+    // characters up to the cursor. Returns the bytes taken.
+    uint32_t Write(uint8_t channel, uint8_t cursor, const uint8_t* bytes, uint32_t count, bool showWhole);
     // Ends the display waiting: the whole screen shown, nothing pending; true
     // when it differs from the display last posted (clock masked), which it
     // then becomes.

@@ -89,7 +89,7 @@ void NorstarDisplay::Clear(uint8_t channel)
     }
 }
 
-uint32_t NorstarDisplay::Rebuild(uint8_t channel)
+uint32_t NorstarDisplay::Rebuild(uint8_t channel, bool postedNow)
 {
     const Rows& rows = rows_[channel];
     const char* row1 = rows.row[0].data();
@@ -114,5 +114,8 @@ uint32_t NorstarDisplay::Rebuild(uint8_t channel)
     }
     out = std::copy_n(row2, length2, out);
     record.offset = static_cast<uint32_t>(out - record.text);
+    if (postedNow) {
+        record.length = record.offset;
+    }
     return record.offset;
 }

@@ -33,8 +33,9 @@ public:
     bool PutRowText(uint8_t channel, uint8_t position, const uint8_t* text, uint32_t count);
     // Both rows and the text emptied, positions at the rows' starts.
     void Clear(uint8_t channel);
-    // Assembles the display from the rows; returns its length.
-    uint32_t Rebuild(uint8_t channel);
+    // Assembles the display from the rows; returns its length, which becomes
+    // the length last posted too when it is `postedNow`.
+    uint32_t Rebuild(uint8_t channel, bool postedNow);
 
     uint32_t Row1Position(uint8_t channel) const { return rows_[channel].position[0]; }
     uint32_t Row2Position(uint8_t channel) const { return rows_[channel].position[1]; }
