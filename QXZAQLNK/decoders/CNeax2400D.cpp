@@ -1,3 +1,5 @@
+// The NEAX 2400 decoder: one key from the set, the PBX's message run with its
+// lamps, audio paths and text, the display flushed or posted by its timer.
 #include "decoders/CNeax2400D.h"
 
 #include <algorithm>
@@ -55,7 +57,6 @@ CNeax2400D::CNeax2400D(DecoderContext& context)
       timers_(context.Timers(), context.StartChannel(), kTimerSettings,
               [this](uint8_t channel) { TimerCompletionCNeax2400D(channel); })
 {
-    SetIdlePhoneStatus(context);
     status_.InitialiseLamps(QXEVT_LIGHT_OFF, &InitialLampParam);
     for (uint8_t channel = 0; channel < DecoderContext::kChannels; ++channel) {
         status_.Record(channel, &ZAQ16_PHONE_STATUS::hookState, QXEVT_ONHOOK);

@@ -1,3 +1,5 @@
+// The MD110 decoder: checksum, the message run of both directions, the
+// display flushed ahead of PBX events or by its timer, the read-back.
 #include "decoders/ERRICSOND.h"
 
 #include <algorithm>
@@ -36,7 +38,6 @@ ERRICSOND::ERRICSOND(DecoderContext& context)
               [this](uint8_t channel) { TimerCompletionERRICSOND(channel); }),
       checksumReport_(&ReportChecksumError)
 {
-    SetIdlePhoneStatus(context);
     Trace(TRACE_INFO, "ERRICSOND::ERRICSOND", "Port created for %d", static_cast<int>(context.StartChannel()));
 }
 
@@ -245,7 +246,6 @@ void ERRICSOND::TimerCompletionERRICSOND(uint8_t channel)
 uint32_t ERRICSOND::GetMessage(uint8_t channel, char* buffer, uint32_t size)
 {
     if (channel >= DecoderContext::kChannels || buffer == nullptr) {
-        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_INVALID_PARAM");
         return ZAQ16_RET_INVALID_PARAM;
     }
     if (!context_.LockDisplay()) {

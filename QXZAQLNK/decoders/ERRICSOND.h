@@ -35,6 +35,10 @@ public:
     void SetChecksumReport(ChecksumReport report) { checksumReport_ = std::move(report); }
     uint16_t SetType(uint8_t channel) const { return display_.SetType(channel); }
 
+protected:
+    // The MD110 read-back writes no entry lines.
+    int32_t MessageEntryTraceLevel() const override { return kNoEntryTrace; }
+
 private:
     bool ChecksumMatches(const Packet& packet) const;
     // Decodes the run of messages; each message's events follow any display

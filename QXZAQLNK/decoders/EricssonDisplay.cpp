@@ -1,3 +1,5 @@
+// The MD110 display: layouts by set type, position codes, text at the cursor
+// and the comparison with the display last posted.
 #include "decoders/EricssonDisplay.h"
 
 #include <cstring>

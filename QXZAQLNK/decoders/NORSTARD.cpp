@@ -1,3 +1,5 @@
+// The Norstar decoder: keys from the set, the PBX's message run, the display
+// posted at once or by its timer.
 #include "decoders/NORSTARD.h"
 
 #include <algorithm>
@@ -37,7 +39,6 @@ NORSTARD::NORSTARD(DecoderContext& context)
       timers_(context.Timers(), context.StartChannel(), kTimerSettings,
               [this](uint8_t channel) { TimerCompletionNORSTARD(channel); })
 {
-    SetIdlePhoneStatus(context);
     status_.InitialiseLamps(QXEVT_LIGHT_OFF, &GreenLamp);
     Trace(TRACE_INFO, "NORSTARD::NORSTARD", "Port created for %d", static_cast<int>(context.StartChannel()));
 }

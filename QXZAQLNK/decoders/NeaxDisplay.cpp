@@ -1,3 +1,5 @@
+// The NEAX 2400 screen: text at the cursor and the comparison with the clock
+// masked.
 #include "decoders/NeaxDisplay.h"
 
 #include <algorithm>

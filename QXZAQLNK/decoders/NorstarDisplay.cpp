@@ -1,3 +1,5 @@
+// The Norstar display: two rows written at their positions and assembled into
+// the display record.
 #include "decoders/NorstarDisplay.h"
 
 #include <algorithm>

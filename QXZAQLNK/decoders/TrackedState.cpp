@@ -1,6 +1,5 @@
+// The posting rule's view of a recorded state, and the audio words by path.
 #include "decoders/TrackedState.h"
-
-#include "decoders/LockHold.h"
 
 DecodedEvent Tracked(PhoneStateTracker& tracker, uint8_t channel, uint32_t code, uint32_t param)
 {
@@ -9,22 +8,6 @@ DecodedEvent Tracked(PhoneStateTracker& tracker, uint8_t channel, uint32_t code,
     event.param = param;
     const bool repeated = tracker.UpdatePhoneState(channel, event) == 1;
     return {code, param, repeated ? EventState::Repeated : EventState::Changed};
-}
-
-void SetIdlePhoneStatus(DecoderContext& context)
-{
-    LockHold hold(context.statusLock);
-    if (!hold) {
-        return;
-    }
-    for (ZAQ16_PHONE_STATUS& status : context.phoneStatus) {
-        status = ZAQ16_PHONE_STATUS{};
-        status.ringState = QXEVT_RING_OFF;
-        status.handsetAudio = QXEVT_AUDIO_OFF;
-        status.speakerMonitorAudio = QXEVT_AUDIO_OFF;
-        status.handsfreeAudio = QXEVT_AUDIO_OFF;
-        status.handsetReceiverAudio = QXEVT_AUDIO_OFF;
-    }
 }
 
 PhoneStatusRecorder::Word AudioPathWord(uint32_t path)

@@ -1,22 +1,18 @@
 // What the decoders that compare through UpdatePhoneState share: the state of
-// an event as the posting rule sees it, and the idle phone status they start
-// from. The state is recorded whatever the event-update switch says, so that
+// an event as the posting rule sees it, and the audio words of the phone
+// status. The state is recorded whatever the event-update switch says, so that
 // the phone status an application reads stays true while every event is
 // posted; the switch only decides whether a repeat is posted.
 #pragma once
 
 #include <cstdint>
 
-#include "decoders/DecoderContext.h"
 #include "decoders/PhoneStateTracker.h"
 #include "decoders/PostingRule.h"
 
 // Records `code` with `param` for a local channel: Repeated when it repeats the
 // stored state, else Changed (also for codes that keep no state).
 DecodedEvent Tracked(PhoneStateTracker& tracker, uint8_t channel, uint32_t code, uint32_t param);
-
-// Every channel's ringer and audio paths off, no hook state or lamp seen yet.
-void SetIdlePhoneStatus(DecoderContext& context);
 
 // The audio path words of the phone status record by event parameter (1 to 4);
 // null for another parameter.

@@ -12,6 +12,7 @@
 #include "decoders/NORSTARD.h"
 #include "platform/SerialDevice.h"
 #include "platform/TimerQueue.h"
+#include "unit/ZAQ16PORT.h"
 
 namespace {
 
@@ -54,17 +55,17 @@ public:
     uint64_t events = 0;
 };
 
-template <typename Decoder>
+template <typename FamilyDecoder>
 Rate Measure(const PacketMix& mix, double seconds)
 {
     std::string stream;
     for (const std::string& packet : mix.packets) {
         stream += packet;
     }
-    auto port = std::make_shared<Decoder>(nullptr, 1);
-    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
     CountingSink sink;
-    port->SetEventSink(sink);
+    auto port = std::make_shared<ZAQ16PORT>(
+        nullptr, 1, sink, [](DecoderContext& context) { return std::make_unique<FamilyDecoder>(context); });
+    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
 
     using Clock = std::chrono::steady_clock;
     constexpr uint64_t kStepsBetweenClockReads = 4096;

@@ -5,14 +5,40 @@
 
 #include <sstream>
 
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "EventLog.h"
 #include "Scenario.h"
+#include "base/Trace.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
 #include "support/TempDir.h"
+#include "unit/PacketFramer.h"
 
 namespace {
+
+// Frames the bytes a unit sends into packets for a driver's decoder.
+template <typename Decoder>
+class FramedFeed final : private PacketFramer::Receiver {
+public:
+    explicit FramedFeed(PacketDriver<Decoder>& driver)
+        : driver_(driver), framer_(driver.context.StartChannel(), *this, &Trace)
+    {
+    }
+    void Feed(const std::string& bytes)
+    {
+        framer_.Feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), driver_.clock.Now());
+    }
+
+private:
+    void OnPacket(const FramedPacket& framed) override
+    {
+        driver_.Send(framed.Channel(), framed.Type(), std::vector<uint8_t>(framed.data, framed.data + framed.Length()));
+    }
+    void OnLine(std::string_view) override {}
+
+    PacketDriver<Decoder>& driver_;
+    PacketFramer framer_;
+};
 
 const char* const kDemo = ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.scn";
 
@@ -36,18 +62,16 @@ std::string WithoutTimes(const std::string& lines)
 template <typename Decoder>
 Played PlayTwice(const std::vector<zaqsim::PlayItem>& items, uint32_t startChannel)
 {
-    DecoderDriver<Decoder> driver(startChannel);
+    PacketDriver<Decoder> driver(startChannel);
+    FramedFeed<Decoder> unit(driver);
     Played played;
     for (int pass = 0; pass < 2; ++pass) {
-        EventLog log(*driver.port, driver.clock);
-        driver.port->SetEventSink(log);
+        EventLog log(driver.decoder, driver.clock);
+        driver.context.SetEventSink(log);
         for (const zaqsim::PlayItem& item : items) {
             driver.Advance(item.delayMs);
             played.durationMs += pass == 0 ? item.delayMs : 0;
-            Feed(*driver.wire, std::vector<uint8_t>(item.bytes.begin(), item.bytes.end()));
-            while (!driver.wire->input.empty()) {
-                driver.port->Step();
-            }
+            unit.Feed(item.bytes);
         }
         driver.Advance(1000);  // the last display timers
         played.passes.push_back(WithoutTimes(log.text));

@@ -11,7 +11,7 @@
 #include "decoders/ERRICSOND.h"
 #include "decoders/NORSTARD.h"
 
-#include "ContextEventLog.h"
+#include "EventLog.h"
 #include "PacketDriver.h"
 #include "Scenario.h"
 #include "support/TempDir.h"
@@ -33,7 +33,7 @@ Played PlayTwice(const std::vector<zaqsim::PlayItem>& items, uint32_t startChann
     PacketDriver<Decoder> driver(startChannel);
     Played played;
     for (int pass = 0; pass < 2; ++pass) {
-        ContextEventLog log(driver.decoder, driver.clock);
+        EventLog log(driver.decoder, driver.clock);
         driver.context.SetEventSink(log);
         for (const zaqsim::PlayItem& item : items) {
             driver.Advance(item.delayMs);

@@ -3,32 +3,29 @@
 // must match fixtures/*.events line for line.
 //
 // A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD|CNeax2400D",
-// then one line per packet "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the
-// packet type, the local channel, the payload as hex bytes, "quoted text" or
-// esc; a Definity payload gets its frame check sequence appended, an MD110
-// payload its header byte and checksum), "wait MS" and "updates on|off". '#'
-// starts a comment.
+// then one line per packet "[+MS] X|H CHANNEL BYTES..." (a delay after the
+// previous line, the packet type, the local channel, the payload as hex bytes,
+// "quoted text" or esc; a Definity payload gets its frame check sequence
+// appended, an MD110 payload its header byte and checksum), "wait MS" and
+// "updates on|off". '#' starts a comment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
-// The packet-fed decoders come before DecoderDriver.h, whose helper function
-// Packet() hides the struct Packet their declarations name.
-#include "decoders/CNeax2400D.h"
-#include "decoders/ERRICSOND.h"
-#include "decoders/NORSTARD.h"
-
-#include "ContextEventLog.h"
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "EricssonFrames.h"
 #include "EventLog.h"
+#include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/ERRICSOND.h"
+#include "decoders/NORSTARD.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -62,15 +59,15 @@ std::vector<uint8_t> Payload(std::istringstream& words)
     return bytes;
 }
 
-// What a packet file's lines do to the decoder under test.
-struct Player {
-    std::function<void(uint32_t)> advance;
-    std::function<void(bool)> updates;
-    std::function<void(uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload)> send;
-};
+// Completes a payload as its PBX sends it (frame check, header, checksum); null: as it stands.
+using Framing = std::function<std::vector<uint8_t>(const std::vector<uint8_t>& payload)>;
 
-void PlayLines(std::istream& lines, const Player& player)
+template <typename Decoder>
+std::string Play(std::istream& lines, const Framing& framing)
 {
+    PacketDriver<Decoder> driver;
+    EventLog log(driver.decoder, driver.clock);
+    driver.context.SetEventSink(log);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
@@ -79,52 +76,43 @@ void PlayLines(std::istream& lines, const Player& player)
             continue;
         }
         if (word[0] == '+') {
-            player.advance(std::stoul(word.substr(1)));
+            driver.Advance(std::stoul(word.substr(1)));
             words >> word;
         }
         if (word == "wait") {
             uint32_t ms = 0;
             words >> ms;
-            player.advance(ms);
+            driver.Advance(ms);
         } else if (word == "updates") {
             words >> word;
-            player.updates(word == "on");
+            driver.EventUpdates(word == "on");
         } else {
             const uint8_t type = word == "X" ? 0x58 : word == "H" ? 0x48 : static_cast<uint8_t>(std::stoul(word, nullptr, 16));
             unsigned channel = 0;
             words >> channel;
-            player.send(static_cast<uint8_t>(channel), type, Payload(words));
+            std::vector<uint8_t> payload = Payload(words);
+            if (framing != nullptr) {
+                payload = framing(payload);
+            }
+            driver.Send(static_cast<uint8_t>(channel), type, payload);
         }
     }
-}
-
-template <typename Decoder>
-std::string Play(std::istream& lines, bool definityFrames)
-{
-    DecoderDriver<Decoder> driver;
-    EventLog log(*driver.port, driver.clock);
-    driver.port->SetEventSink(log);
-    PlayLines(lines, {[&](uint32_t ms) { driver.Advance(ms); }, [&](bool on) { driver.EventUpdates(on); },
-                      [&](uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload) {
-                          driver.Send(channel, type, definityFrames ? definity_test::WithFcs(payload) : payload);
-                      }});
     return log.text;
 }
 
-// The same for a decoder fed packets on a DecoderContext; `frame` completes a
-// payload as the PBX sends it (header and checksum, where the family has them).
-template <typename Decoder>
-std::string PlayOnContext(std::istream& lines, std::vector<uint8_t> (*frame)(const std::vector<uint8_t>&))
-{
-    PacketDriver<Decoder> driver;
-    ContextEventLog log(driver.decoder, driver.clock);
-    driver.context.SetEventSink(log);
-    PlayLines(lines, {[&](uint32_t ms) { driver.Advance(ms); }, [&](bool on) { driver.EventUpdates(on); },
-                      [&](uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload) {
-                          driver.Send(channel, type, frame != nullptr ? frame(payload) : payload);
-                      }});
-    return log.text;
-}
+struct Player {
+    const char* firstLine;
+    std::string (*play)(std::istream& lines, const Framing& framing);
+    Framing framing;
+};
+
+const Player kPlayers[] = {
+    {"decoder DEFINITY2D", &Play<DEFINITY2D>, &definity_test::WithFcs},
+    {"decoder DMERIDIAN", &Play<DMERIDIAN>, nullptr},
+    {"decoder ERRICSOND", &Play<ERRICSOND>, &md110_test::Frame},
+    {"decoder NORSTARD", &Play<NORSTARD>, nullptr},
+    {"decoder CNeax2400D", &Play<CNeax2400D>, nullptr},
+};
 
 std::vector<std::filesystem::path> PacketFiles()
 {
@@ -147,21 +135,13 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
         std::ifstream packets(file);
         std::string first;
         std::getline(packets, first);
-        std::string actual;
-        if (first == "decoder DEFINITY2D") {
-            actual = Play<DEFINITY2D>(packets, true);
-        } else if (first == "decoder DMERIDIAN") {
-            actual = Play<DMERIDIAN>(packets, false);
-        } else if (first == "decoder ERRICSOND") {
-            actual = PlayOnContext<ERRICSOND>(packets, &md110_test::Frame);
-        } else if (first == "decoder NORSTARD") {
-            actual = PlayOnContext<NORSTARD>(packets, nullptr);
-        } else if (first == "decoder CNeax2400D") {
-            actual = PlayOnContext<CNeax2400D>(packets, nullptr);
-        } else {
+        const auto player = std::find_if(std::begin(kPlayers), std::end(kPlayers),
+                                         [&first](const Player& p) { return first == p.firstLine; });
+        if (player == std::end(kPlayers)) {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
         }
+        const std::string actual = player->play(packets, player->framing);
         std::filesystem::path expectedFile = file;
         expectedFile.replace_extension(".events");
         EXPECT_EQ(actual, ReadWholeFile(expectedFile.string())) << "played:\n" << actual;
