@@ -85,10 +85,10 @@ Rate Measure(const PacketMix& mix, double seconds)
     return rate;
 }
 
-// A decoder fed packets on a DecoderContext, as the port's reader hands them
-// over, with the due display timers run between packets.
-template <typename Decoder>
-Rate MeasureOnContext(const PacketMix& mix, double seconds)
+// The decoder alone: packets handed to it on its DecoderContext, as the
+// port's reader hands them over, with the due display timers run between packets.
+template <typename FamilyDecoder>
+Rate MeasureDecoder(const PacketMix& mix, double seconds)
 {
     struct Item {
         uint8_t channel;
@@ -104,7 +104,7 @@ Rate MeasureOnContext(const PacketMix& mix, double seconds)
     CountingSink sink;
     platform::TimerQueue timers;
     DecoderContext context(1, sink, timers);
-    Decoder decoder(context);
+    FamilyDecoder decoder(context);
 
     using Clock = std::chrono::steady_clock;
     Rate rate;
@@ -126,25 +126,41 @@ Rate MeasureOnContext(const PacketMix& mix, double seconds)
 
 struct Measurement {
     const char* decoder;
-    Rate (*measure)(const PacketMix& mix, double seconds);
+    Rate (*throughPort)(const PacketMix& mix, double seconds);
+    Rate (*decoderAlone)(const PacketMix& mix, double seconds);
 };
 
+template <typename FamilyDecoder>
+constexpr Measurement Of(const char* name)
+{
+    return {name, &Measure<FamilyDecoder>, &MeasureDecoder<FamilyDecoder>};
+}
+
 constexpr Measurement kMeasurements[] = {
-    {"DEFINITY2D", &Measure<DEFINITY2D>},
-    {"DMERIDIAN", &Measure<DMERIDIAN>},
-    {"ERRICSOND", &MeasureOnContext<ERRICSOND>},
-    {"NORSTARD", &MeasureOnContext<NORSTARD>},
-    {"CNeax2400D", &MeasureOnContext<CNeax2400D>},
+    Of<DEFINITY2D>("DEFINITY2D"), Of<DMERIDIAN>("DMERIDIAN"),   Of<ERRICSOND>("ERRICSOND"),
+    Of<NORSTARD>("NORSTARD"),     Of<CNeax2400D>("CNeax2400D"),
 };
+
+const Measurement* MeasurementOf(const PacketMix& mix)
+{
+    for (const Measurement& measurement : kMeasurements) {
+        if (mix.name == measurement.decoder) {
+            return &measurement;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 Rate MeasureInProcess(const PacketMix& mix, double seconds)
 {
-    for (const Measurement& measurement : kMeasurements) {
-        if (mix.name == measurement.decoder) {
-            return measurement.measure(mix, seconds);
-        }
-    }
-    return {};
+    const Measurement* measurement = MeasurementOf(mix);
+    return measurement != nullptr ? measurement->throughPort(mix, seconds) : Rate{};
+}
+
+Rate MeasureDecoderAlone(const PacketMix& mix, double seconds)
+{
+    const Measurement* measurement = MeasurementOf(mix);
+    return measurement != nullptr ? measurement->decoderAlone(mix, seconds) : Rate{};
 }

@@ -53,25 +53,16 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
     std::vector<PacketMix> mixes{definity, meridian};
     if (scenario.units.size() > 3) {
         // the digit '#', with the MD110 header byte and checksum
-        PacketMix md110{"ERRICSOND", "MD110D", OnEveryLine(scenario.units[3]),
-                        Sentinel(0x48, {0x00, 0x04, 0x0B, 0x13}), QXEVT_DIGIT_PRESSED, '#'};
-        md110.goal = 2e6;
-        md110.endToEnd = false;
-        mixes.push_back(md110);
+        mixes.push_back({"ERRICSOND", "MD110D", OnEveryLine(scenario.units[3]),
+                         Sentinel(0x48, {0x00, 0x04, 0x0B, 0x13}), QXEVT_DIGIT_PRESSED, '#'});
     }
     if (scenario.units.size() > 4) {
-        PacketMix norstar{"NORSTARD", "NorstarD", OnEveryLine(scenario.units[4]), Sentinel(0x48, {0x8C}),
-                          QXEVT_DIGIT_PRESSED, '#'};
-        norstar.goal = 2e6;
-        norstar.endToEnd = false;
-        mixes.push_back(norstar);
+        mixes.push_back({"NORSTARD", "NorstarD", OnEveryLine(scenario.units[4]), Sentinel(0x48, {0x8C}),
+                         QXEVT_DIGIT_PRESSED, '#'});
     }
     if (scenario.units.size() > 5) {
-        PacketMix neax{"CNeax2400D", "NEAX2400D", OnEveryLine(scenario.units[5]), Sentinel(0x48, {0x2C}),
-                       QXEVT_DIGIT_PRESSED, '#'};
-        neax.goal = 2e6;
-        neax.endToEnd = false;
-        mixes.push_back(neax);
+        mixes.push_back({"CNeax2400D", "NEAX2400D", OnEveryLine(scenario.units[5]), Sentinel(0x48, {0x2C}),
+                         QXEVT_DIGIT_PRESSED, '#'});
     }
     return mixes;
 }

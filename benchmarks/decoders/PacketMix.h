@@ -13,8 +13,6 @@ struct PacketMix {
     std::string sentinel;              // a packet whose event appears nowhere in `packets`
     uint32_t sentinelCode = 0;
     uint32_t sentinelParam = 0;
-    double goal = 1e6;                 // in-process packets per second
-    bool endToEnd = true;              // the library creates this decoder for its unit
 };
 
 // The mixes of the demo's Definity (unit 0), Meridian (unit 1), MD110
