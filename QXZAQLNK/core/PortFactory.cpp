@@ -3,8 +3,11 @@
 #include <memory>
 
 #include "core/EventDelivery.h"
+#include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/ERRICSOND.h"
+#include "decoders/NORSTARD.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
 #include "isdn/port/BRI.h"
@@ -43,7 +46,7 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_NORTEL_MERIDIAND, &Make<DMERIDIAN>},
     {ZAQ16_PBX_LUCENT_DEFINITY2D, &Make<DEFINITY2D>},
     {ZAQ16_PBX_LUCENT_DEFINITY4D, kPlain},
-    {ZAQ16_PBX_NEC_DTERMIIID, kPlain},
+    {ZAQ16_PBX_NEC_DTERMIIID, &Make<CNeax2400D>},
     {ZAQ16_PBX_ALCATEL_4K, kPlain},
     {ZAQ16_PBX_ASPECT_TELESET, kPlain},
     {ZAQ16_PBX_BOSCH_INTEGRAL, kPlain},
@@ -61,13 +64,13 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_INTERTEL_AXXESS, kPlain},
     {ZAQ16_PBX_SIEMENS_HICOMD, &Make<HICOMD>},
     {ZAQ16_PBX_MERLIN_MAGIXD, kPlain},
-    {ZAQ16_PBX_NORTEL_NORSTARD, kPlain},
-    {ZAQ16_PBX_ERICSSON_MD110, kPlain},
-    {ZAQ16_PBX_NEAX2400D, kPlain},
+    {ZAQ16_PBX_NORTEL_NORSTARD, &Make<NORSTARD>},
+    {ZAQ16_PBX_ERICSSON_MD110, &Make<ERRICSOND>},
+    {ZAQ16_PBX_NEAX2400D, &Make<CNeax2400D>},
     {ZAQ16_PBX_INTERTEL_AXXESSD, kPlain},
-    {ZAQ16_PBX_NEAX2400_IPXD, kPlain},
-    {ZAQ16_PBX_NEAX2400_ICSD, kPlain},
-    {ZAQ16_PBX_NEAX2000D, kPlain},
+    {ZAQ16_PBX_NEAX2400_IPXD, &Make<CNeax2400D>},
+    {ZAQ16_PBX_NEAX2400_ICSD, &Make<CNeax2400D>},
+    {ZAQ16_PBX_NEAX2000D, &Make<CNeax2400D>},
     {ZAQ16_PBX_BRID, &MakeBri},
     {ZAQ16_PBX_FUJI9600D, &Make<FUJITSU>},
     {ZAQ16_PBX_FUJI9600, kPlain, Uses::LiveOnly},

@@ -1,5 +1,6 @@
-// Packets per second through a decoder in this process: its reader loop takes
-// the packets from an in-memory unit that replays them without end.
+// Packets per second through a decoder in this process: its port's reader
+// loop takes the packets from an in-memory unit that replays them without end,
+// or the decoder alone is handed them one by one.
 #pragma once
 
 #include <cstdint>
@@ -14,4 +15,7 @@ struct Rate {
     double EventsPerSecond() const { return seconds > 0 ? events / seconds : 0; }
 };
 
+// Through the port: framing, decoding, posting.
 Rate MeasureInProcess(const PacketMix& mix, double seconds);
+// The decoder alone: decoding and posting.
+Rate MeasureDecoderAlone(const PacketMix& mix, double seconds);

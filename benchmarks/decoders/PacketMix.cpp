@@ -52,9 +52,25 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
                        Sentinel(0x48, {0xE3, 0x03, 0x82, 0x00, 0x1B, 0x96, 0xCB}), QXEVT_SOFT_BUTTON_PRESSED, 0x1B};
     PacketMix meridian{"DMERIDIAN", "MeridianD", OnEveryLine(scenario.units[1]),
                        Sentinel(0x48, {0x11, 0xDB}), QXEVT_DIGIT_PRESSED, '#'};
+    std::vector<PacketMix> mixes{definity, meridian};
+    if (scenario.units.size() > 3) {
+        // the digit '#', with the MD110 header byte and checksum
+        mixes.push_back({"ERRICSOND", "MD110D", OnEveryLine(scenario.units[3]),
+                         Sentinel(0x48, {0x00, 0x04, 0x0B, 0x13}), QXEVT_DIGIT_PRESSED, '#'});
+    }
+    if (scenario.units.size() > 4) {
+        mixes.push_back({"NORSTARD", "NorstarD", OnEveryLine(scenario.units[4]), Sentinel(0x48, {0x8C}),
+                         QXEVT_DIGIT_PRESSED, '#'});
+    }
+    if (scenario.units.size() > 5) {
+        mixes.push_back({"CNeax2400D", "NEAX2400D", OnEveryLine(scenario.units[5]), Sentinel(0x48, {0x2C}),
+                         QXEVT_DIGIT_PRESSED, '#'});
+    }
     PacketMix fujitsu{"FUJITSU", "FUJI9600D", OnEveryLine(scenario.units[kFujitsuUnit]),
                       Sentinel(0x48, {0x0C, 0x0C}), QXEVT_DIGIT_PRESSED, '#'};
     PacketMix hicom{"HICOMD", "HicomD", OnEveryLine(scenario.units[kHicomUnit]),
                     Sentinel(0x48, {0x00, 0x00, 0xBD, 0x40, 0x4C}), QXEVT_DIGIT_PRESSED, '#'};
-    return {definity, meridian, fujitsu, hicom};
+    mixes.push_back(fujitsu);
+    mixes.push_back(hicom);
+    return mixes;
 }

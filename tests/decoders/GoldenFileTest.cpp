@@ -2,23 +2,31 @@
 // events, with the display text an application reads for each display change,
 // must match fixtures/*.events line for line.
 //
-// A .packets file: "decoder DEFINITY2D|DMERIDIAN|FUJITSU|HICOMD", then one line per packet
-// "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the packet
-// type, the local channel, the payload as hex bytes, "quoted text" or esc; a
-// Definity payload gets its frame check sequence appended), "wait MS" and
+// A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD|CNeax2400D|
+// FUJITSU|HICOMD",
+// then one line per packet "[+MS] X|H CHANNEL BYTES..." (a delay after the
+// previous line, the packet type, the local channel, the payload as hex bytes,
+// "quoted text" or esc; a Definity payload gets its frame check sequence
+// appended, an MD110 payload its header byte and checksum), "wait MS" and
 // "updates on|off". '#' starts a comment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "PacketDriver.h"
 #include "DefinityFrames.h"
+#include "EricssonFrames.h"
 #include "EventLog.h"
+#include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/ERRICSOND.h"
+#include "decoders/NORSTARD.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
 #include "support/TempDir.h"
@@ -54,8 +62,11 @@ std::vector<uint8_t> Payload(std::istringstream& words)
     return bytes;
 }
 
+// Completes a payload as its PBX sends it (frame check, header, checksum); null: as it stands.
+using Framing = std::function<std::vector<uint8_t>(const std::vector<uint8_t>& payload)>;
+
 template <typename Decoder>
-std::string Play(std::istream& lines, bool definityFrames)
+std::string Play(std::istream& lines, const Framing& framing)
 {
     PacketDriver<Decoder> driver;
     EventLog log(driver.decoder, driver.clock);
@@ -83,14 +94,30 @@ std::string Play(std::istream& lines, bool definityFrames)
             unsigned channel = 0;
             words >> channel;
             std::vector<uint8_t> payload = Payload(words);
-            if (definityFrames) {
-                payload = definity_test::WithFcs(payload);
+            if (framing != nullptr) {
+                payload = framing(payload);
             }
             driver.Send(static_cast<uint8_t>(channel), type, payload);
         }
     }
     return log.text;
 }
+
+struct Player {
+    const char* firstLine;
+    std::string (*play)(std::istream& lines, const Framing& framing);
+    Framing framing;
+};
+
+const Player kPlayers[] = {
+    {"decoder DEFINITY2D", &Play<DEFINITY2D>, &definity_test::WithFcs},
+    {"decoder DMERIDIAN", &Play<DMERIDIAN>, nullptr},
+    {"decoder ERRICSOND", &Play<ERRICSOND>, &md110_test::Frame},
+    {"decoder NORSTARD", &Play<NORSTARD>, nullptr},
+    {"decoder CNeax2400D", &Play<CNeax2400D>, nullptr},
+    {"decoder FUJITSU", &Play<FUJITSU>, nullptr},
+    {"decoder HICOMD", &Play<HICOMD>, nullptr},
+};
 
 std::vector<std::filesystem::path> PacketFiles()
 {
@@ -113,19 +140,13 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
         std::ifstream packets(file);
         std::string first;
         std::getline(packets, first);
-        std::string actual;
-        if (first == "decoder DEFINITY2D") {
-            actual = Play<DEFINITY2D>(packets, true);
-        } else if (first == "decoder DMERIDIAN") {
-            actual = Play<DMERIDIAN>(packets, false);
-        } else if (first == "decoder FUJITSU") {
-            actual = Play<FUJITSU>(packets, false);
-        } else if (first == "decoder HICOMD") {
-            actual = Play<HICOMD>(packets, false);
-        } else {
+        const auto player = std::find_if(std::begin(kPlayers), std::end(kPlayers),
+                                         [&first](const Player& p) { return first == p.firstLine; });
+        if (player == std::end(kPlayers)) {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
         }
+        const std::string actual = player->play(packets, player->framing);
         std::filesystem::path expectedFile = file;
         expectedFile.replace_extension(".events");
         EXPECT_EQ(actual, ReadWholeFile(expectedFile.string())) << "played:\n" << actual;

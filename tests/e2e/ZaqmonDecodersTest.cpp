@@ -1,6 +1,7 @@
-// The whole chain as a user runs it: zaqsim plays a scenario of Definity and
-// Meridian packets, zaqmon --json prints what the library decoded. The events
-// and display texts, board by board, are those of the golden file.
+// The whole chain as a user runs it: zaqsim plays a scenario of PBX packets
+// (Definity and Meridian; MD110, Norstar and NEAX 2400), zaqmon --json prints
+// what the library decoded. The events and display texts, board by board, are
+// those of the golden file.
 #include <algorithm>
 #include <sstream>
 
@@ -28,36 +29,64 @@ std::vector<std::string> EventsByBoard(const std::string& output)
     return lines;
 }
 
-class ZaqmonDecoders : public LinkFixture {};
+const std::string kFixtures = std::string(ZAQ_SOURCE_DIR) + "/tests/e2e/fixtures/";
+
+std::vector<std::string> GoldenLines(const std::string& name)
+{
+    std::vector<std::string> lines;
+    std::istringstream golden(ReadWholeFile(kFixtures + name));
+    for (std::string line; std::getline(golden, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class ZaqmonDecoders : public LinkFixture {
+protected:
+    // zaqsim plays `scenario` on units that report the PBX names of `pbx`
+    // (comma-separated); zaqmon --json runs until `last` appears in its
+    // output, which is returned.
+    std::string Monitor(const std::string& scenario, const std::string& pbx, const std::string& last)
+    {
+        const std::string unitCount = std::to_string(std::count(pbx.begin(), pbx.end(), ',') + 1);
+        const platform::Program::Environment environment = {{"QXZAQ_REGISTRY", dir.File("qxzaq16.reg")},
+                                                            {"QXZAQ_COMDIR", dir.File("com")}};
+        auto units = platform::Program::Start(
+            {std::string(ZAQ_BINARY_DIR) + "/tools/zaqsim/zaqsim", "--units", unitCount, "--pbx", pbx, "--comdir",
+             dir.File("com"), "--registry", dir.File("qxzaq16.reg"), "--trace-dir", dir.path().string(),
+             "--scenario", kFixtures + scenario},
+            environment);
+        EXPECT_TRUE(units);
+        if (!units) {
+            return {};
+        }
+        EXPECT_TRUE(units->WaitForOutput("COM" + unitCount + " ->", 10000)) << units->Output();
+
+        auto monitor = platform::Program::Start(
+            {std::string(ZAQ_BINARY_DIR) + "/tools/zaqmon/zaqmon", "--json", "--poll"}, environment);
+        EXPECT_TRUE(monitor);
+        if (!monitor) {
+            return {};
+        }
+        EXPECT_TRUE(monitor->WaitForOutput(last, 10000)) << monitor->Output();
+        monitor->Interrupt();
+        EXPECT_EQ(monitor->Wait(5000), 0);
+        units->Interrupt();
+        units->Wait(5000);
+        return monitor->Output();
+    }
+};
 
 TEST_F(ZaqmonDecoders, JsonEventsAndDisplayTextsMatchTheGoldenList)
 {
-    const std::string fixtures = std::string(ZAQ_SOURCE_DIR) + "/tests/e2e/fixtures/";
-    const platform::Program::Environment environment = {{"QXZAQ_REGISTRY", dir.File("qxzaq16.reg")},
-                                                        {"QXZAQ_COMDIR", dir.File("com")}};
-    auto units = platform::Program::Start({std::string(ZAQ_BINARY_DIR) + "/tools/zaqsim/zaqsim", "--units", "2",
-                                           "--pbx", "Definity2D,MeridianD", "--comdir", dir.File("com"),
-                                           "--registry", dir.File("qxzaq16.reg"), "--trace-dir",
-                                           dir.path().string(), "--scenario", fixtures + "two_pbx.scn"},
-                                          environment);
-    ASSERT_TRUE(units);
-    ASSERT_TRUE(units->WaitForOutput("COM2 ->", 10000)) << units->Output();
+    const std::string output = Monitor("two_pbx.scn", "Definity2D,MeridianD", "\"text\":\"120");
+    EXPECT_EQ(EventsByBoard(output), GoldenLines("two_pbx.expected")) << output;
+}
 
-    auto monitor = platform::Program::Start(
-        {std::string(ZAQ_BINARY_DIR) + "/tools/zaqmon/zaqmon", "--json", "--poll"}, environment);
-    ASSERT_TRUE(monitor);
-    ASSERT_TRUE(monitor->WaitForOutput("\"text\":\"120", 10000)) << monitor->Output();
-    monitor->Interrupt();
-    EXPECT_EQ(monitor->Wait(5000), 0);
-    units->Interrupt();
-    units->Wait(5000);
-
-    std::vector<std::string> expected;
-    std::istringstream golden(ReadWholeFile(fixtures + "two_pbx.expected"));
-    for (std::string line; std::getline(golden, line);) {
-        expected.push_back(line);
-    }
-    EXPECT_EQ(EventsByBoard(monitor->Output()), expected) << monitor->Output();
+TEST_F(ZaqmonDecoders, Md110NorstarAndNeaxUnitsGiveTheirEventsAndDisplays)
+{
+    const std::string output = Monitor("three_families.scn", "MD110D,NorstarD,NEAX2400D", "\"text\":\"Kim 4410");
+    EXPECT_EQ(EventsByBoard(output), GoldenLines("three_families.expected")) << output;
 }
 
 }  // namespace

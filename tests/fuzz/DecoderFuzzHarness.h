@@ -4,8 +4,9 @@
 //
 // Input records:
 //   P (0x00 to 0xEF), type, length, payload   a packet for local channel P & 0x0F; when P & 0x10
-//                                             is set the payload gets an HDLC frame check
-//                                             sequence appended (so Definity frames get through)
+//                                             is set the payload gets its family's framing (by
+//                                             default an HDLC frame check sequence appended, so
+//                                             Definity frames get through)
 //   0xF0, n                                   n x 10 ms pass
 //   0xF1, channel, size                       GetMessage into a buffer of exactly `size` bytes
 //   0xF2, channel                             GetPhoneStatus
@@ -29,6 +30,14 @@ constexpr uint8_t kStatusRecord = 0xF2;
 constexpr uint8_t kUpdatesRecord = 0xF3;
 constexpr uint8_t kWithFrameCheck = 0x10;
 constexpr uint32_t kStartChannel = 17;
+
+// Completes a payload as its PBX frames it (check sequence, header, checksum).
+using Framing = std::vector<uint8_t> (*)(const std::vector<uint8_t>& payload);
+
+inline std::vector<uint8_t> DefinityFraming(const std::vector<uint8_t>& payload)
+{
+    return definity_test::WithFcs(payload);
+}
 
 // The phone status of a system channel, as QXZAQGetPhoneStatus reads it.
 inline void ReadPhoneStatus(Decoder& decoder, uint32_t channel)
@@ -57,7 +66,7 @@ private:
 };
 
 template <typename FamilyDecoder>
-int RunDecoder(const uint8_t* data, size_t size)
+int RunDecoder(const uint8_t* data, size_t size, Framing framing = &DefinityFraming)
 {
     PacketDriver<FamilyDecoder> driver(kStartChannel);
     ReadingCallback callback(driver.decoder);
@@ -82,8 +91,8 @@ int RunDecoder(const uint8_t* data, size_t size)
             const size_t length = std::min<size_t>(next(), size - at);
             std::vector<uint8_t> payload(data + at, data + at + length);
             at += length;
-            if ((kind & kWithFrameCheck) != 0) {
-                payload = definity_test::WithFcs(payload);
+            if ((kind & kWithFrameCheck) != 0 && framing != nullptr) {
+                payload = framing(payload);
                 payload.resize(std::min<size_t>(payload.size(), 255));
             }
             driver.Send(kind & 0x0F, type, payload);

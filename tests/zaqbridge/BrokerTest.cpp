@@ -7,6 +7,7 @@
 #include "BridgeFixture.h"
 #include "PlaySource.h"
 #include "Scenario.h"
+#include "support/TempDir.h"
 
 namespace {
 
