@@ -35,14 +35,15 @@ export QXZAQ_REGISTRY=$work/qxzaq16.reg
 export QXZAQ_SYSDIR=$work
 
 scenario=tools/zaqsim/scenarios/demo.scn
-build/tools/zaqsim/zaqsim --units 3 --pbx Definity2D,MeridianD,ISDN4WD \
+build/tools/zaqsim/zaqsim --units 10 \
+  --pbx Definity2D,MeridianD,ISDN4WD,MD110D,NorstarD,NEAX2400D,MerlinMagixD,Inter-TelD,FUJI9600D,HicomD \
   --comdir "$QXZAQ_COMDIR" --registry "$QXZAQ_REGISTRY" --trace-dir "$work" \
   --scenario "$scenario" --loop >"$work/zaqsim.log" 2>&1 &
 sim=$!
 
 # Wait for the units' links and the registry file.
 for _ in $(seq 50); do
-  [ -f "$QXZAQ_REGISTRY" ] && [ -e "$QXZAQ_COMDIR/COM3" ] && break
+  [ -f "$QXZAQ_REGISTRY" ] && [ -e "$QXZAQ_COMDIR/COM10" ] && break
   sleep 0.1
 done
 cat "$work/zaqsim.log"
