@@ -7,6 +7,7 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "platform/SerialDevice.h"
 
 namespace {
@@ -80,9 +81,64 @@ Rate Measure(const PacketMix& mix, double seconds)
     return rate;
 }
 
+// A decoder on a DecoderContext takes the packets as the reader hands them
+// over (the payload between the header and the unit's checksum), and its
+// display timers run between packets as on the reader thread.
+template <typename DecoderType>
+Rate MeasureOnContext(const PacketMix& mix, double seconds)
+{
+    constexpr size_t kHeader = 4;  // start marker, channel, type, length
+    std::vector<Packet> packets;
+    for (const std::string& bytes : mix.packets) {
+        Packet packet;
+        packet.channel = static_cast<uint8_t>(bytes[1]);
+        packet.type = static_cast<uint8_t>(bytes[2]);
+        packet.data = reinterpret_cast<const uint8_t*>(bytes.data()) + kHeader;
+        packet.length = static_cast<uint32_t>(bytes.size() - kHeader - 1);
+        packets.push_back(packet);
+    }
+    CountingSink sink;
+    platform::TimerQueue timers;
+    DecoderContext context(1, sink, timers);
+    DecoderType decoder(context);
+
+    using Clock = std::chrono::steady_clock;
+    Rate rate;
+    const Clock::time_point start = Clock::now();
+    for (;;) {
+        for (const Packet& packet : packets) {
+            decoder.Decode(packet);
+            timers.RunDue();
+        }
+        rate.packets += packets.size();
+        rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (rate.seconds >= seconds) {
+            break;
+        }
+    }
+    rate.events = sink.events;
+    return rate;
+}
+
+struct Measurement {
+    const char* name;
+    Rate (*measure)(const PacketMix& mix, double seconds);
+};
+
+constexpr Measurement kMeasurements[] = {
+    {"DEFINITY2D", &Measure<DEFINITY2D>},
+    {"DMERIDIAN", &Measure<DMERIDIAN>},
+    {"MERLINMAGIXD", &MeasureOnContext<MERLINMAGIXD>},
+};
+
 }  // namespace
 
 Rate MeasureInProcess(const PacketMix& mix, double seconds)
 {
-    return mix.name == "DEFINITY2D" ? Measure<DEFINITY2D>(mix, seconds) : Measure<DMERIDIAN>(mix, seconds);
+    for (const Measurement& measurement : kMeasurements) {
+        if (mix.name == measurement.name) {
+            return measurement.measure(mix, seconds);
+        }
+    }
+    return {};
 }

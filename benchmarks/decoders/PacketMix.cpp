@@ -50,5 +50,13 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
                        Sentinel(0x48, {0xE3, 0x03, 0x82, 0x00, 0x1B, 0x96, 0xCB}), QXEVT_SOFT_BUTTON_PRESSED, 0x1B};
     PacketMix meridian{"DMERIDIAN", "MeridianD", OnEveryLine(scenario.units[1]),
                        Sentinel(0x48, {0x11, 0xDB}), QXEVT_DIGIT_PRESSED, '#'};
-    return {definity, meridian};
+    std::vector<PacketMix> mixes = {definity, meridian};
+    constexpr size_t kMerlinUnit = 6;
+    if (scenario.units.size() > kMerlinUnit) {
+        // the redial key
+        mixes.push_back({"MERLINMAGIXD", "MerlinMagixD", OnEveryLine(scenario.units[kMerlinUnit]),
+                         Sentinel(0x48, {0x00, 0x11, 0x00, 0x00, 0x08, 0x00, 0x7B, 0x96, 0x57, 0x01, 0x37}),
+                         QXEVT_REDIAL_BUTTON_PRESSED, 0, false});
+    }
+    return mixes;
 }

@@ -13,8 +13,12 @@ struct PacketMix {
     std::string sentinel;              // a packet whose event appears nowhere in `packets`
     uint32_t sentinelCode = 0;
     uint32_t sentinelParam = 0;
+    // Whether the library's port factory creates the decoder for its unit, so
+    // that it can be measured end to end.
+    bool portCreatesIt = true;
 };
 
-// The mixes of the demo's Definity (unit 0) and Meridian (unit 1); empty with
+// The mixes of the demo's Definity (unit 0), Meridian (unit 1) and Merlin
+// Magix (unit 6) units; empty with
 // `error` set when the scenario cannot be read.
 std::vector<PacketMix> DemoPacketMixes(std::string& error);

@@ -6,6 +6,7 @@
 
 #include "BridgeFixture.h"
 #include "PlaySource.h"
+#include "Scenario.h"
 
 namespace {
 
@@ -113,7 +114,8 @@ TEST_F(BrokerTest, ThePlayedDemoReachesTheSubscriberAsZaqmonShowsItAndLateSubscr
 TEST_F(BrokerTest, LiveUnitsPlayingTheDemoReachTheSubscriberInOrderPerChannel)
 {
     StartUnits({"Definity2D", "MeridianD", "ISDN4WD"});
-    const zaqsim::PlaySource demo = zaqsim::LoadScenarioFile(kDemoScenario, 3, 0.05);
+    // The demo's other units are not started here: only their first three are played.
+    const zaqsim::PlaySource demo = zaqsim::LoadScenarioFile(kDemoScenario, zaqsim::kMaxUnits, 0.05);
     ASSERT_TRUE(demo.error.empty()) << demo.error;
     MqttSubscriber subscriber(broker->Port(), "zaq16/live/#");
     ASSERT_TRUE(subscriber.WaitSubscribed(10000));
