@@ -7,6 +7,7 @@
 
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/INTERTELD.h"
 #include "decoders/MERLINMAGIXD.h"
 #include "platform/SerialDevice.h"
 
@@ -129,6 +130,7 @@ constexpr Measurement kMeasurements[] = {
     {"DEFINITY2D", &Measure<DEFINITY2D>},
     {"DMERIDIAN", &Measure<DMERIDIAN>},
     {"MERLINMAGIXD", &MeasureOnContext<MERLINMAGIXD>},
+    {"INTERTELD", &MeasureOnContext<INTERTELD>},
 };
 
 }  // namespace

@@ -18,7 +18,7 @@ struct PacketMix {
     bool portCreatesIt = true;
 };
 
-// The mixes of the demo's Definity (unit 0), Meridian (unit 1) and Merlin
-// Magix (unit 6) units; empty with
+// The mixes of the demo's Definity (unit 0), Meridian (unit 1), Merlin Magix
+// (unit 6) and Inter-Tel (unit 7) units; empty with
 // `error` set when the scenario cannot be read.
 std::vector<PacketMix> DemoPacketMixes(std::string& error);

@@ -7,6 +7,7 @@
 
 // The decoders on a DecoderContext come before the port's test helpers, whose
 // Packet() would hide the packet type from their headers.
+#include "decoders/INTERTELD.h"
 #include "decoders/MERLINMAGIXD.h"
 
 #include "ContextEventLog.h"
@@ -192,6 +193,14 @@ TEST_F(DemoScenario, MerlinUnitPlaysACallWithHold)
     ASSERT_GE(scenario.units.size(), 7u);
     const Played played = PlayTwiceOnContext<MERLINMAGIXD>(scenario.units[6], 97);
     EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_merlin.events"));
+    ExpectALoopOfAboutAMinute(played);
+}
+
+TEST_F(DemoScenario, InterTelUnitPlaysACallWithHold)
+{
+    ASSERT_GE(scenario.units.size(), 8u);
+    const Played played = PlayTwiceOnContext<INTERTELD>(scenario.units[7], 113);
+    EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_intertel.events"));
     ExpectALoopOfAboutAMinute(played);
 }
 

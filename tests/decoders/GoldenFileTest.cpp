@@ -2,7 +2,7 @@
 // events, with the display text an application reads for each display change,
 // must match fixtures/*.events line for line.
 //
-// A .packets file: "decoder DEFINITY2D|DMERIDIAN|MERLINMAGIXD", then one line per packet
+// A .packets file: "decoder DEFINITY2D|DMERIDIAN|MERLINMAGIXD|INTERTELD", then one line per packet
 // "[+MS] X|H CHANNEL BYTES..." (a delay after the previous line, the packet
 // type, the local channel, the payload as hex bytes, "quoted text" or esc; a
 // Definity payload gets its frame check sequence appended), "wait MS" and
@@ -17,6 +17,7 @@
 
 // The decoders on a DecoderContext come before the port's test helpers, whose
 // Packet() would hide the packet type from their headers.
+#include "decoders/INTERTELD.h"
 #include "decoders/MERLINMAGIXD.h"
 
 #include "ContextEventLog.h"
@@ -149,6 +150,8 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
             actual = Play<DMERIDIAN>(packets, false);
         } else if (first == "decoder MERLINMAGIXD") {
             actual = PlayOnContext<MERLINMAGIXD>(packets);
+        } else if (first == "decoder INTERTELD") {
+            actual = PlayOnContext<INTERTELD>(packets);
         } else {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;
