@@ -1,9 +1,17 @@
-// Runs one fuzz input through a decoder built on a DecoderContext, as the
-// port's reader would: packets, time passing for the display timers, and the
-// read-back calls of an application, also from inside the event callback.
-// The input records are DecoderFuzzHarness.h's (the frame-check bit of a
-// packet record is not used here); each packet's payload is a buffer of
-// exactly its length, so that a read past it is caught.
+// Runs one fuzz input through a decoder fed packets on a DecoderContext, as
+// the port's reader hands them over: packets, time passing for the display
+// timers, and the read-back calls of an application, including from inside
+// the event callback.
+//
+// Input records:
+//   P (0x00 to 0xEF), type, length, payload   a packet for local channel P & 0x0F; when P & 0x10
+//                                             is set the payload gets its family's framing
+//                                             (header and checksum) so that it gets through
+//   0xF0, n                                   n x 10 ms pass
+//   0xF1, channel, size                       GetMessage into a buffer of exactly `size` bytes
+//   0xF2, channel                             the phone status copied
+//   0xF3                                      event updates switched over
+// A record cut short by the end of the input takes what is left.
 #pragma once
 
 #include <algorithm>
@@ -16,60 +24,71 @@
 
 namespace fuzz {
 
-constexpr uint8_t kContextTimeRecord = 0xF0;
-constexpr uint8_t kContextMessageRecord = 0xF1;
-constexpr uint8_t kContextStatusRecord = 0xF2;
-constexpr uint8_t kContextUpdatesRecord = 0xF3;
-constexpr uint32_t kContextStartChannel = 17;
+constexpr uint8_t kTimeRecord = 0xF0;
+constexpr uint8_t kMessageRecord = 0xF1;
+constexpr uint8_t kStatusRecord = 0xF2;
+constexpr uint8_t kUpdatesRecord = 0xF3;
+constexpr uint8_t kFramed = 0x10;
+constexpr uint32_t kStartChannel = 17;
 
-// Reads the display of every display change with a buffer of exactly the
-// announced size, and the phone status of every event's channel.
+using Framing = std::vector<uint8_t> (*)(const std::vector<uint8_t>& payload);
+
+// Reads the display of every display change from inside the post, with a
+// buffer of exactly the announced size, and the phone status, as an
+// application callback may.
 class ReadingSink : public EventSink {
 public:
+    void Attach(Decoder& decoder) { decoder_ = &decoder; }
     uint32_t Post(const ZAQ16_EVENT& event) override
     {
-        const auto local = static_cast<uint8_t>(event.channel - kContextStartChannel);
+        const auto channel = static_cast<uint8_t>(event.channel - kStartChannel);
         if (event.eventCode == QXEVT_MESSAGE_CHANGE && event.param <= 4096) {
             std::vector<char> text(event.param);
-            decoder->GetMessage(local, text.data(), event.param);
+            decoder_->GetMessage(channel, text.data(), event.param);
         }
         ZAQ16_PHONE_STATUS status;
-        decoder->Context().CopyPhoneStatus(local, &status);
+        decoder_->Context().CopyPhoneStatus(channel, &status);
         return 0;
     }
-    Decoder* decoder = nullptr;
+
+private:
+    Decoder* decoder_ = nullptr;
 };
 
 template <typename DecoderType>
-int RunOnContext(const uint8_t* data, size_t size)
+int RunOnContext(const uint8_t* data, size_t size, Framing framing)
 {
     FakeClock clock;
     platform::TimerQueue timers(clock);
     ReadingSink sink;
-    DecoderContext context(kContextStartChannel, sink, timers);
+    DecoderContext context(kStartChannel, sink, timers);
     DecoderType decoder(context);
-    sink.decoder = &decoder;
+    sink.Attach(decoder);
 
     size_t at = 0;
     auto next = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
     while (at < size) {
         const uint8_t kind = next();
-        if (kind == kContextTimeRecord) {
+        if (kind == kTimeRecord) {
             AdvanceWithTimers(clock, timers, 10u * next());
-        } else if (kind == kContextMessageRecord) {
-            const auto channel = static_cast<uint8_t>(next() - 1);
+        } else if (kind == kMessageRecord) {
+            const uint8_t channel = next();
             std::vector<char> text(next());
             decoder.GetMessage(channel, text.data(), static_cast<uint32_t>(text.size()));
-        } else if (kind == kContextStatusRecord) {
+        } else if (kind == kStatusRecord) {
             ZAQ16_PHONE_STATUS status;
-            context.CopyPhoneStatus(static_cast<uint8_t>(next() - 1), &status);
-        } else if (kind == kContextUpdatesRecord) {
+            context.CopyPhoneStatus(next(), &status);
+        } else if (kind == kUpdatesRecord) {
             context.SetEventUpdates(!context.EventUpdates());
         } else {
             const uint8_t type = next();
             const size_t length = std::min<size_t>(next(), size - at);
-            const std::vector<uint8_t> payload(data + at, data + at + length);
+            std::vector<uint8_t> payload(data + at, data + at + length);
             at += length;
+            if ((kind & kFramed) != 0 && framing != nullptr) {
+                payload = framing(payload);
+            }
+            // The payload is a buffer of its own size: a read past it is a finding.
             Packet packet;
             packet.channel = kind & 0x0F;
             packet.type = type;

@@ -114,7 +114,7 @@ TEST_F(BrokerTest, ThePlayedDemoReachesTheSubscriberAsZaqmonShowsItAndLateSubscr
 TEST_F(BrokerTest, LiveUnitsPlayingTheDemoReachTheSubscriberInOrderPerChannel)
 {
     StartUnits({"Definity2D", "MeridianD", "ISDN4WD"});
-    // The demo's other units are not started here: only their first three are played.
+    // The demo's first three units; the scenario holds more, of other PBX families.
     const zaqsim::PlaySource demo = zaqsim::LoadScenarioFile(kDemoScenario, zaqsim::kMaxUnits, 0.05);
     ASSERT_TRUE(demo.error.empty()) << demo.error;
     MqttSubscriber subscriber(broker->Port(), "zaq16/live/#");
