@@ -420,6 +420,9 @@ TEST(InterTelDecoder, ALampCutAtTheEndOfAPacketIsDecodedWithTheNext)
     set.Send(0, X, {0x83, 0x11, 0x00, 0x85, 0x0C});
     EXPECT_EQ(set.Take(), (Events{On(QXEVT_RING_ON, 1)}));
     EXPECT_TRUE(trace.Contains("Stowdata 0x85"));
+    // A packet without messages leaves the stow as it was.
+    set.driver.Send(0, X, {0x00, 0xAA});
+    EXPECT_EQ(set.Take(), Events{});
     set.Send(0, X, {0x07, 0x85, 0x01, 0x01});
     EXPECT_TRUE(trace.Contains("Stowdata 1"));
     EXPECT_EQ(set.Take(), (Events{On(QXEVT_LIGHT_ON, 0x10C), On(QXEVT_AUDIO_ON, 2), On(QXEVT_AUDIO_OFF, 1),
