@@ -16,6 +16,8 @@ run_tests() {
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 --repeat until-pass:2
 }
 
+# Warnings are errors here: what CI accepts builds without one.
+export ZAQ_WERROR=ON
 scripts/build.sh
 run_tests build
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "base/EventSink.h"
-#include "core/Guarded.h"
+#include "base/Guarded.h"
 #include "common/EventText.h"
 #include "core/LinkState.h"
 #include "core/LinkedList.h"

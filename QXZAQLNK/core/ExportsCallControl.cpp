@@ -7,6 +7,7 @@
 #include "core/LinkState.h"
 #include "base/Trace.h"
 #include "isdn/port/BRI.h"
+#include "unit/ZAQ16PORT.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ IsdnBoard IsdnBoardOf(uint32_t board)
     if (pbxType == -1) {
         pbxType = static_cast<int32_t>(isdn.port->createdPbxType);
     }
-    BRI* bri = dynamic_cast<BRI*>(isdn.port.get());
+    BRI* bri = dynamic_cast<BRI*>(isdn.port->GetDecoder());
     if (pbxType == static_cast<int32_t>(ZAQ16_PBX_BRID) && bri != nullptr) {
         isdn.frontEnd = bri->isdnFrontEnd.get();
     }

@@ -36,7 +36,7 @@ uint32_t SwitchEventUpdates(uint8_t on)
     LinkState& link = Link();
     for (uint32_t board = 0; board < ZAQ16_MAX_BOARDS; ++board) {
         if (PortRef port = BoardPort(board)) {
-            port->m_EventUpdateFlag = on;
+            port->SetEventUpdates(on != 0);
         }
     }
     link.eventUpdates = on;

@@ -31,7 +31,7 @@ void StopProbe(PortRef& probe)
 
 int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
 {
-    PortRef probe = std::make_shared<ZAQ16PORT>(device, 1);
+    PortRef probe = std::make_shared<ZAQ16PORT>(device, 1, LibraryEventSink());
     if (!probe->IsOpen()) {
         probe.reset();
         return 0;
@@ -48,7 +48,7 @@ int32_t SetupPort(const char* device, uint32_t start_channel, uint32_t board)
     }
     PortRef port = CreatePort(static_cast<uint32_t>(pbxType), PortUse::Real, device, start_channel);
     if (port) {
-        port->m_EventUpdateFlag = Link().eventUpdates.load();
+        port->SetEventUpdates(Link().eventUpdates.load() != 0);
         port->StartThread(0);
     }
     SetBoardPort(board, std::move(port), static_cast<uint32_t>(pbxType));
@@ -66,7 +66,7 @@ uint32_t entry::QXZAQStartLink(QXZAQEventCallback callback)
     link.eventCallback = callback;
     CreateEventQueue();
     Trace(TRACE_FATAL, "STARTINGUP DLL", " STARTINGUP DLL Messages only post as FATAL so that they always show!");
-    Trace(TRACE_FATAL, "STARTING UP DLL", "DLL VERSION 1.4.0.52");
+    Trace(TRACE_FATAL, "STARTING UP DLL", "DLL VERSION %s", QXZAQLNK_VERSION_TEXT);
 
     CRegistry registry(LibraryTrace());
     CRegistry::HKEY key = 0;

@@ -129,7 +129,7 @@ int SetupVirtualPort(uint32_t start_channel, uint32_t board, uint32_t pbxType, i
     }
     LinkState& link = Link();
     port->timeMode = timeMode;
-    port->m_EventUpdateFlag = link.eventUpdates.load();
+    port->SetEventUpdates(link.eventUpdates.load() != 0);
     port->onPlaybackEnd = OnPlaybackEnd;
     {
         std::lock_guard<std::mutex> guard(link.tableLock);

@@ -2,71 +2,79 @@
 
 #include <memory>
 
+#include "core/EventDelivery.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "isdn/port/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
 
-using Maker = PortRef (*)(const char* device, uint32_t start_channel);
+using DecoderMaker = std::unique_ptr<Decoder> (*)(DecoderContext& context);
 
-template <typename Port>
-PortRef Make(const char* device, uint32_t start_channel)
+template <typename FamilyDecoder>
+std::unique_ptr<Decoder> Make(DecoderContext& context)
 {
-    return std::make_shared<Port>(device, start_channel);
+    return std::make_unique<FamilyDecoder>(context);
 }
+
+std::unique_ptr<Decoder> MakeBri(DecoderContext& context)
+{
+    return std::make_unique<BRI>(context, Link().isdnMonitor);
+}
+
+enum class Uses : uint8_t {
+    LiveAndPlayback,
+    LiveOnly,   // a unit of this type is not played back
+};
 
 struct PortClassRow {
     uint32_t pbxType;
-    Maker real;
-    Maker virtualPort;   // null: a unit of this type is not played back
+    DecoderMaker decoder;   // null: a plain port, which records and plays packets without decoding them
+    Uses uses = Uses::LiveAndPlayback;
 };
 
-constexpr Maker kPlain = &Make<ZAQ16PORT>;
-
-PortRef MakeBri(const char* device, uint32_t start_channel)
-{
-    return std::make_shared<BRI>(device, start_channel, Link().isdnMonitor);
-}
+constexpr DecoderMaker kPlain = nullptr;
 
 // Types without a row (ZAQ16_PBX_ASPECTD, and every value not listed) get no port.
 constexpr PortClassRow kPortClasses[] = {
-    {ZAQ16_PBX_NORTEL_MERIDIAND, &Make<DMERIDIAN>, &Make<DMERIDIAN>},
-    {ZAQ16_PBX_LUCENT_DEFINITY2D, &Make<DEFINITY2D>, &Make<DEFINITY2D>},
-    {ZAQ16_PBX_LUCENT_DEFINITY4D, kPlain, kPlain},
-    {ZAQ16_PBX_NEC_DTERMIIID, kPlain, kPlain},
-    {ZAQ16_PBX_ALCATEL_4K, kPlain, kPlain},
-    {ZAQ16_PBX_ASPECT_TELESET, kPlain, kPlain},
-    {ZAQ16_PBX_BOSCH_INTEGRAL, kPlain, kPlain},
-    {ZAQ16_PBX_COMDIAL_IMPACT, kPlain, kPlain},
-    {ZAQ16_PBX_ERICSSON_MD110_BASIC, kPlain, kPlain},
-    {ZAQ16_PBX_INTECOM_E, kPlain, kPlain},
-    {ZAQ16_PBX_LUCENT_DEFINITY2, kPlain, kPlain},
-    {ZAQ16_PBX_LUCENT_DEFINITY4, kPlain, kPlain},
-    {ZAQ16_PBX_NEC_DTERMIII, kPlain, kPlain},
-    {ZAQ16_PBX_NITSUKO_ISERIES, kPlain, kPlain},
-    {ZAQ16_PBX_NORTEL_NORSTAR, kPlain, kPlain},
-    {ZAQ16_PBX_NORTEL_MERIDIAN, kPlain, kPlain},
-    {ZAQ16_PBX_SIEMENS_HICOM, kPlain, kPlain},
-    {ZAQ16_PBX_TELRAD_IS2W, kPlain, kPlain},
-    {ZAQ16_PBX_INTERTEL_AXXESS, kPlain, kPlain},
-    {ZAQ16_PBX_SIEMENS_HICOMD, kPlain, kPlain},
-    {ZAQ16_PBX_MERLIN_MAGIXD, kPlain, kPlain},
-    {ZAQ16_PBX_NORTEL_NORSTARD, kPlain, kPlain},
-    {ZAQ16_PBX_ERICSSON_MD110, kPlain, kPlain},
-    {ZAQ16_PBX_NEAX2400D, kPlain, kPlain},
-    {ZAQ16_PBX_INTERTEL_AXXESSD, kPlain, kPlain},
-    {ZAQ16_PBX_NEAX2400_IPXD, kPlain, kPlain},
-    {ZAQ16_PBX_NEAX2400_ICSD, kPlain, kPlain},
-    {ZAQ16_PBX_NEAX2000D, kPlain, kPlain},
-    {ZAQ16_PBX_BRID, &MakeBri, &MakeBri},
-    {ZAQ16_PBX_FUJI9600D, kPlain, kPlain},
-    {ZAQ16_PBX_FUJI9600, kPlain, nullptr},
-    {ZAQ16_PBX_MERLIN_MAGIX, kPlain, kPlain},
-    {ZAQ16_PBX_NEAX, kPlain, kPlain},
-    {ZAQ16_PBX_BRI, kPlain, kPlain},
-    {ZAQ16_PBX_UNKNOWN, kPlain, kPlain},
+    {ZAQ16_PBX_NORTEL_MERIDIAND, &Make<DMERIDIAN>},
+    {ZAQ16_PBX_LUCENT_DEFINITY2D, &Make<DEFINITY2D>},
+    {ZAQ16_PBX_LUCENT_DEFINITY4D, kPlain},
+    {ZAQ16_PBX_NEC_DTERMIIID, kPlain},
+    {ZAQ16_PBX_ALCATEL_4K, kPlain},
+    {ZAQ16_PBX_ASPECT_TELESET, kPlain},
+    {ZAQ16_PBX_BOSCH_INTEGRAL, kPlain},
+    {ZAQ16_PBX_COMDIAL_IMPACT, kPlain},
+    {ZAQ16_PBX_ERICSSON_MD110_BASIC, kPlain},
+    {ZAQ16_PBX_INTECOM_E, kPlain},
+    {ZAQ16_PBX_LUCENT_DEFINITY2, kPlain},
+    {ZAQ16_PBX_LUCENT_DEFINITY4, kPlain},
+    {ZAQ16_PBX_NEC_DTERMIII, kPlain},
+    {ZAQ16_PBX_NITSUKO_ISERIES, kPlain},
+    {ZAQ16_PBX_NORTEL_NORSTAR, kPlain},
+    {ZAQ16_PBX_NORTEL_MERIDIAN, kPlain},
+    {ZAQ16_PBX_SIEMENS_HICOM, kPlain},
+    {ZAQ16_PBX_TELRAD_IS2W, kPlain},
+    {ZAQ16_PBX_INTERTEL_AXXESS, kPlain},
+    {ZAQ16_PBX_SIEMENS_HICOMD, kPlain},
+    {ZAQ16_PBX_MERLIN_MAGIXD, &Make<MERLINMAGIXD>},
+    {ZAQ16_PBX_NORTEL_NORSTARD, kPlain},
+    {ZAQ16_PBX_ERICSSON_MD110, kPlain},
+    {ZAQ16_PBX_NEAX2400D, kPlain},
+    {ZAQ16_PBX_INTERTEL_AXXESSD, &Make<INTERTELD>},
+    {ZAQ16_PBX_NEAX2400_IPXD, kPlain},
+    {ZAQ16_PBX_NEAX2400_ICSD, kPlain},
+    {ZAQ16_PBX_NEAX2000D, kPlain},
+    {ZAQ16_PBX_BRID, &MakeBri},
+    {ZAQ16_PBX_FUJI9600D, kPlain},
+    {ZAQ16_PBX_FUJI9600, kPlain, Uses::LiveOnly},
+    {ZAQ16_PBX_MERLIN_MAGIX, kPlain},
+    {ZAQ16_PBX_NEAX, kPlain},
+    {ZAQ16_PBX_BRI, kPlain},
+    {ZAQ16_PBX_UNKNOWN, kPlain},
 };
 
 }  // namespace
@@ -77,11 +85,12 @@ PortRef CreatePort(uint32_t pbxType, PortUse use, const char* device, uint32_t s
         if (row.pbxType != pbxType) {
             continue;
         }
-        const Maker maker = use == PortUse::Real ? row.real : row.virtualPort;
-        if (maker == nullptr) {
+        if (use == PortUse::Virtual && row.uses == Uses::LiveOnly) {
             return nullptr;
         }
-        PortRef port = maker(use == PortUse::Real ? device : nullptr, start_channel);
+        const ZAQ16PORT::DecoderMaker decoder = row.decoder != nullptr ? ZAQ16PORT::DecoderMaker(row.decoder) : nullptr;
+        PortRef port = std::make_shared<ZAQ16PORT>(use == PortUse::Real ? device : nullptr, start_channel,
+                                                   LibraryEventSink(), decoder);
         port->createdPbxType = pbxType;
         return port;
     }

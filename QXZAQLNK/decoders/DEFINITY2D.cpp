@@ -1,3 +1,5 @@
+// The Definity 2-wire decoder: frame check, 3-byte messages, display and
+// posting.
 #include "decoders/DEFINITY2D.h"
 
 #include <algorithm>
@@ -19,13 +21,13 @@ constexpr uint32_t kDumpDataBytes = 200;
 
 }  // namespace
 
-DEFINITY2D::DEFINITY2D(const char* portName, uint32_t start_channel)
-    : ZAQ16PORT(portName, start_channel),
-      status_(statusLock, phoneStatus, start_channel),
-      output_(*this),
-      display_(displayRecords, displayLock, status_, output_)
+DEFINITY2D::DEFINITY2D(DecoderContext& context)
+    : Decoder(context),
+      status_(context.statusLock, context.phoneStatus, context.StartChannel()),
+      output_(context),
+      display_(context.displays, context.displayLock, status_, output_)
 {
-    Trace(TRACE_INFO, "DEFINITY2D::DEFINITY2D", "Port created for %d", static_cast<int>(start_channel));
+    Trace(TRACE_INFO, "DEFINITY2D::DEFINITY2D", "Port created for %d", static_cast<int>(context.StartChannel()));
 }
 
 DEFINITY2D::~DEFINITY2D()
@@ -33,40 +35,40 @@ DEFINITY2D::~DEFINITY2D()
     Trace(TRACE_INFO, "DEFINITY2D::~DEFINITY2D", "Port DELETED");
 }
 
-uint8_t DEFINITY2D::HandlePacket()
+uint8_t DEFINITY2D::Decode(const Packet& packet)
 {
-    if (ZAQ16PORT::HandlePacket() == 0) {
-        return 0;
-    }
-    const FrameCheck check = CheckHdlcFrame(packetData, packetLength);
+    channel_ = packet.channel;
+    type_ = packet.type;
+    const FrameCheck check = CheckHdlcFrame(packet.data, packet.length);
     if (!check.good) {
-        ReportBadFrame(check.remainder);
+        ReportBadFrame(packet, check.remainder);
         return 0;
     }
-    if (packetData[0] == kMessageAddress && packetLength >= kHeaderBytes + kCheckBytes + 1) {
-        ProcessCommand(packetData + kHeaderBytes, packetLength - kHeaderBytes - kCheckBytes);
+    if (packet.data[0] == kMessageAddress && packet.length >= kHeaderBytes + kCheckBytes + 1) {
+        ProcessCommand(packet.data + kHeaderBytes, packet.length - kHeaderBytes - kCheckBytes);
     }
     return 1;
 }
 
-void DEFINITY2D::ReportBadFrame(uint16_t remainder) const
+void DEFINITY2D::ReportBadFrame(const Packet& packet, uint16_t remainder) const
 {
-    const int channel = static_cast<int>(AbsoluteChannel());
-    if (packetLength == sizeof kOverflowFrame && std::memcmp(packetData, kOverflowFrame, sizeof kOverflowFrame) == 0) {
+    const int channel = static_cast<int>(context_.AbsoluteChannel(packet.channel));
+    const uint32_t length = packet.length;
+    if (length == sizeof kOverflowFrame && std::memcmp(packet.data, kOverflowFrame, sizeof kOverflowFrame) == 0) {
         Trace(TRACE_ERROR, "HandlePacket", "Channel %d OVERFLOW RECEIVED", channel);
         return;
     }
-    Trace(TRACE_ERROR, "HandlePacket", "Bad CRC Check Channel %d len=%d; remainder = 0x%04x", channel, packetLength,
-          remainder);
+    Trace(TRACE_ERROR, "HandlePacket", "Bad CRC Check Channel %d len=%d; remainder = 0x%04x", channel,
+          static_cast<int>(length), remainder);
     // The type byte, the length byte, then the data as far as the line has room.
     char dump[(2 + kDumpDataBytes) * 3 + 1] = {};
     size_t used = 0;
     auto add = [&](uint8_t byte) { used += std::snprintf(dump + used, sizeof dump - used, "%02x ", byte); };
-    add(packetType);
-    add(packetLength);
-    const uint32_t shown = std::min<uint32_t>(packetLength, kDumpDataBytes);
+    add(packet.type);
+    add(static_cast<uint8_t>(length));
+    const uint32_t shown = std::min<uint32_t>(length, kDumpDataBytes);
     for (uint32_t i = 0; i < shown; ++i) {
-        add(packetData[i]);
+        add(packet.data[i]);
     }
     Trace(TRACE_ERROR, "HandlePacket", "Bad CRC Check %s", dump);
 }
@@ -76,12 +78,12 @@ uint32_t DEFINITY2D::ProcessCommand(const uint8_t* message, uint32_t length)
     if (length == 0) {
         return 0;
     }
-    const bool fromPbx = packetType == kFromPbx;
+    const bool fromPbx = type_ == kFromPbx;
     for (;;) {
         const uint8_t opcode = message[0];
         if (fromPbx && opcode == kOpDisplay) {
             // The display message takes the rest of the field.
-            display_.Write(currentChannel, message + 1, length - 1);
+            display_.Write(channel_, message + 1, length - 1);
             return 1;
         }
         // A message cut short by the end of the field decodes to nothing.
@@ -91,10 +93,10 @@ uint32_t DEFINITY2D::ProcessCommand(const uint8_t* message, uint32_t length)
             DecodedEvent decoded;
             if (fromPbx) {
                 decoded = DecodeFromPbx(opcode, a, b);
-            } else if (packetType == kFromSet) {
+            } else if (type_ == kFromSet) {
                 decoded = DecodeFromSet(opcode, a, b);
             }
-            output_.PostAfterDisplay(currentChannel, decoded, fromPbx, display_);
+            output_.PostAfterDisplay(channel_, decoded, fromPbx, display_);
         }
         if (length <= kMessageBytes) {
             return 1;
@@ -125,7 +127,7 @@ DecodedEvent DEFINITY2D::DecodeLamp(uint8_t a, uint8_t b)
     const uint32_t param = lamp | (green ? QXEVT_LAMP_GREEN : QXEVT_LAMP_RED);
     const uint32_t index = green ? lamp : lamp + PhoneStatusRecorder::kRedLampEntries;
     return {code, param,
-            status_.RecordLamp(currentChannel, index, code, param, PhoneStatusRecorder::LampMatch::CodeAndParam)};
+            status_.RecordLamp(channel_, index, code, param, PhoneStatusRecorder::LampMatch::CodeAndParam)};
 }
 
 DecodedEvent DEFINITY2D::DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b)
@@ -133,7 +135,7 @@ DecodedEvent DEFINITY2D::DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b)
     if (opcode == kOpHookButton) {
         if (a == kHookOn || a == kHookOff) {
             const uint32_t code = a == kHookOn ? QXEVT_ONHOOK : QXEVT_OFFHOOK;
-            return {code, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::hookState, code)};
+            return {code, 0, status_.Record(channel_, &ZAQ16_PHONE_STATUS::hookState, code)};
         }
         if (a != kButton || b >= kFirstFreeButton) {
             return {};

@@ -6,31 +6,36 @@
 
 #include <cstdint>
 
+#include "decoders/Decoder.h"
 #include "decoders/DefinityDisplay.h"
 #include "decoders/EventOutput.h"
 #include "decoders/PhoneStatusRecorder.h"
-#include "unit/ZAQ16PORT.h"
 
-class DEFINITY2D : public ZAQ16PORT {
+class DEFINITY2D : public Decoder {
 public:
-    // portName: the unit's COM port, or null for a playback port.
-    DEFINITY2D(const char* portName, uint32_t start_channel);
+    explicit DEFINITY2D(DecoderContext& context);
     ~DEFINITY2D() override;
 
-    // Reads a packet through the base and checks its frame: 0 when either
-    // fails, else 1 (also for frames that carry nothing).
-    uint8_t HandlePacket() override;
-    // Decodes the messages of an information field; 0 when `length` is 0, else 1.
+    // Checks the packet's frame: 0 when it fails, else 1 (also for frames
+    // that carry nothing).
+    uint8_t Decode(const Packet& packet) override;
+    // Decodes the messages of an information field of the packet being
+    // decoded; 0 when `length` is 0, else 1.
     uint32_t ProcessCommand(const uint8_t* message, uint32_t length);
 
-protected:
-    PhoneStatusRecorder status_;
-    EventOutput output_;
-    DefinityDisplay display_;
+    // The display model (its cursor), for tests.
+    const DefinityDisplay& Display() const { return display_; }
 
 private:
-    void ReportBadFrame(uint16_t remainder) const;
+    void ReportBadFrame(const Packet& packet, uint16_t remainder) const;
     DecodedEvent DecodeFromPbx(uint8_t opcode, uint8_t a, uint8_t b);
     DecodedEvent DecodeFromSet(uint8_t opcode, uint8_t a, uint8_t b);
     DecodedEvent DecodeLamp(uint8_t a, uint8_t b);
+
+    PhoneStatusRecorder status_;
+    EventOutput output_;
+    DefinityDisplay display_;
+    // The local channel and the type byte of the packet being decoded.
+    uint8_t channel_ = 0;
+    uint8_t type_ = 0;
 };

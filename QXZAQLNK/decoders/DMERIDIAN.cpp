@@ -1,3 +1,5 @@
+// The Meridian decoder: messages from the PBX and the set, the display with its
+// timer, the PBX time.
 #include "decoders/DMERIDIAN.h"
 
 #include <algorithm>
@@ -30,37 +32,36 @@ constexpr uint32_t kShortestDate = 8;
 
 }  // namespace
 
-DMERIDIAN::DMERIDIAN(const char* portName, uint32_t start_channel)
-    : ZAQ16PORT(portName, start_channel),
-      status_(statusLock, phoneStatus, start_channel),
-      output_(*this),
-      display_(displayRecords, displayLock),
-      timers_(Timers(), start_channel, kTimerSettings, [this](uint8_t channel) { TimerCompletionDMERIDIAN(channel); })
+DMERIDIAN::DMERIDIAN(DecoderContext& context)
+    : Decoder(context),
+      status_(context.statusLock, context.phoneStatus, context.StartChannel()),
+      output_(context),
+      display_(context.displays, context.displayLock),
+      timers_(context.Timers(), context.StartChannel(), kTimerSettings,
+              [this](uint8_t channel) { TimerCompletionDMERIDIAN(channel); })
 {
     status_.InitialiseLamps(QXEVT_LIGHT_OFF, &InitialLampParam);
 }
 
 DMERIDIAN::~DMERIDIAN() = default;
 
-uint8_t DMERIDIAN::HandlePacket()
+uint8_t DMERIDIAN::Decode(const Packet& packet)
 {
-    if (ZAQ16PORT::HandlePacket() == 0) {
-        return 0;
-    }
-    const bool fromPbx = packetType == kFromPbx;
+    channel_ = packet.channel;
+    const bool fromPbx = packet.type == kFromPbx;
     Decoded decoded;
     if (fromPbx) {
-        if (packetLength < kShortestMessage) {
+        if (packet.length < kShortestMessage) {
             return 1;
         }
-        decoded = DecodeFromPbx(packetData, packetLength);
-    } else if (packetType == kFromSet) {
-        decoded = DecodeFromSet(packetData, packetLength);
+        decoded = DecodeFromPbx(packet.data, packet.length);
+    } else if (packet.type == kFromSet) {
+        decoded = DecodeFromSet(packet.data, packet.length);
     }
     if (!decoded.known) {
         return 0;
     }
-    output_.PostAfterDisplay(currentChannel, decoded.event, fromPbx, *this);
+    output_.PostAfterDisplay(channel_, decoded.event, fromPbx, *this);
     return 1;
 }
 
@@ -98,7 +99,7 @@ DecodedEvent DMERIDIAN::DecodeLamp(int bank, uint8_t k)
     }
     const uint32_t lamp = static_cast<uint32_t>(bank) + (k & 0x0F);
     return {code, lamp,
-            status_.RecordLamp(currentChannel, lamp, code, lamp, PhoneStatusRecorder::LampMatch::CodeOnly)};
+            status_.RecordLamp(channel_, lamp, code, lamp, PhoneStatusRecorder::LampMatch::CodeOnly)};
 }
 
 DecodedEvent DMERIDIAN::DecodeAudio(uint8_t k)
@@ -109,7 +110,7 @@ DecodedEvent DMERIDIAN::DecodeAudio(uint8_t k)
     if (code == 0 || word == nullptr) {
         return {};
     }
-    return {code, path, status_.Record(currentChannel, word, code)};
+    return {code, path, status_.Record(channel_, word, code)};
 }
 
 DecodedEvent DMERIDIAN::DecodeRinger(uint8_t k)
@@ -118,7 +119,7 @@ DecodedEvent DMERIDIAN::DecodeRinger(uint8_t k)
     if (code == 0) {
         return {};
     }
-    return {code, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::ringState, code)};
+    return {code, 0, status_.Record(channel_, &ZAQ16_PHONE_STATUS::ringState, code)};
 }
 
 DecodedEvent DMERIDIAN::DecodeDisplay(const uint8_t* data, uint32_t length)
@@ -138,14 +139,14 @@ DecodedEvent DMERIDIAN::DecodeDisplay(const uint8_t* data, uint32_t length)
     case kText:
         return TakeTextByte(argument);
     case kErase:
-        display_.Erase(currentChannel, argument);
-        Pending(currentChannel) = kNothingPending;
-        timers_.Cancel(currentChannel);
+        display_.Erase(channel_, argument);
+        Pending(channel_) = kNothingPending;
+        timers_.Cancel(channel_);
         return {};
     case kCursor:
         if (argument == kCursorToRow2) {
-            display_.CursorToRow2(currentChannel);
-            timers_.Arm(currentChannel);
+            display_.CursorToRow2(channel_);
+            timers_.Arm(channel_);
         }
         return {};
     case kDisplayMode:
@@ -159,7 +160,7 @@ DecodedEvent DMERIDIAN::DecodeDisplay(const uint8_t* data, uint32_t length)
 
 DecodedEvent DMERIDIAN::ClearDisplay()
 {
-    const uint8_t channel = currentChannel;
+    const uint8_t channel = channel_;
     bool changed = false;
     const uint32_t param = display_.Clear(channel, changed);
     // The clear's own event carries the display: nothing else waits to be
@@ -174,7 +175,7 @@ DecodedEvent DMERIDIAN::ClearDisplay()
 
 void DMERIDIAN::TakeData(const uint8_t* bytes, uint32_t length)
 {
-    const uint8_t channel = currentChannel;
+    const uint8_t channel = channel_;
     if (Pending(channel) == kDateComing) {
         clock_.TakeSeconds(bytes[0]);
         Pending(channel) = kNothingPending;
@@ -204,7 +205,7 @@ void DMERIDIAN::WritePending(uint8_t channel, const uint8_t* bytes, uint32_t tex
 
 DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
 {
-    const uint8_t channel = currentChannel;
+    const uint8_t channel = channel_;
     if (byte != kTextSequenceMark) {
         display_.PutCharacter(channel, byte);
         Pending(channel) = kTextShown;
@@ -229,7 +230,7 @@ DecodedEvent DMERIDIAN::TakeTextByte(uint8_t byte)
 
 DecodedEvent DMERIDIAN::TakeDisplayMode(uint8_t mode)
 {
-    const uint8_t channel = currentChannel;
+    const uint8_t channel = channel_;
     const uint32_t code = LookupCode(kDisplayModes, mode);
     if (code == 0) {
         return {};
@@ -249,7 +250,7 @@ DecodedEvent DMERIDIAN::TakeFeature(uint8_t feature)
     if (row == nullptr) {
         return {};
     }
-    return {row->code, 0, status_.Record(currentChannel, row->word, row->code)};
+    return {row->code, 0, status_.Record(channel_, row->word, row->code)};
 }
 
 DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
@@ -257,7 +258,7 @@ DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
     if (length < kShortestDisplayMessage) {
         return {};
     }
-    const uint8_t channel = currentChannel;
+    const uint8_t channel = channel_;
     const uint8_t k = data[1];
     const uint8_t kind = data[2];
     if (k == kDisplayWrite && kind == kPositionedText && length >= kShortestPositionedText) {
@@ -282,8 +283,8 @@ DecodedEvent DMERIDIAN::DecodeDisplayData(const uint8_t* data, uint32_t length)
 
 void DMERIDIAN::DecodeContinuation(const uint8_t* data, uint32_t length)
 {
-    WritePending(currentChannel, data, length, length);
-    timers_.Arm(currentChannel);
+    WritePending(channel_, data, length, length);
+    timers_.Arm(channel_);
 }
 
 // ---------------------------------------------------------------- set to PBX
@@ -306,7 +307,7 @@ DMERIDIAN::Decoded DMERIDIAN::DecodeFromSet(const uint8_t* data, uint32_t length
     }
     if (const uint32_t event = LookupCode(kFixedKeys, k); event != 0) {
         if (event == QXEVT_ONHOOK || event == QXEVT_OFFHOOK) {
-            return {{event, 0, status_.Record(currentChannel, &ZAQ16_PHONE_STATUS::hookState, event)}};
+            return {{event, 0, status_.Record(channel_, &ZAQ16_PHONE_STATUS::hookState, event)}};
         }
         return {{event, 0, EventState::Stateless}};
     }
@@ -344,7 +345,7 @@ void DMERIDIAN::PostForwardNumber(uint8_t channel)
 
 bool DMERIDIAN::IsPending(uint8_t channel) const
 {
-    return displayRecords[channel].pending != kNothingPending;
+    return context_.displays[channel].pending != kNothingPending;
 }
 
 void DMERIDIAN::FlushBeforeEvent(uint8_t channel)
@@ -389,22 +390,23 @@ void DMERIDIAN::TimerCompletionDMERIDIAN(uint8_t channel)
 
 // ---------------------------------------------------------------- read-back
 
-uint32_t DMERIDIAN::GetMessage(uint32_t channel, char* buffer, uint32_t size)
+int32_t DMERIDIAN::MessageEntryTraceLevel() const
 {
-    Trace(TRACE_FATAL, "GetMessage", "channel = %d start_channel = %d", static_cast<int>(channel),
-          static_cast<int>(start_channel));
-    const uint32_t local = channel - start_channel;
-    if (local >= kChannels || buffer == nullptr) {
-        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_INVALID_PARAM");
+    return TRACE_FATAL;
+}
+
+uint32_t DMERIDIAN::GetMessage(uint8_t channel, char* buffer, uint32_t size)
+{
+    if (channel >= DecoderContext::kChannels || buffer == nullptr) {
         return ZAQ16_RET_INVALID_PARAM;
     }
     uint32_t offset = 0;
     {
-        LockHold hold(displayLock);
+        LockHold hold(context_.displayLock);
         if (!hold) {
             return ZAQ16_RET_NOT_READY;
         }
-        const DisplayRecord& record = displayRecords[local];
+        const DisplayRecord& record = context_.displays[channel];
         offset = record.offset;
         Trace(TRACE_TRACE, "GetMessage", "offset = %d", static_cast<int>(offset));
         std::memcpy(buffer, record.text, std::min(size, DisplayRecord::kTextSize));

@@ -9,14 +9,14 @@
 #include <array>
 #include <cstdint>
 
+#include "decoders/Decoder.h"
 #include "decoders/DisplayTimers.h"
 #include "decoders/EventOutput.h"
 #include "decoders/MeridianDisplay.h"
 #include "decoders/PbxClock.h"
 #include "decoders/PhoneStatusRecorder.h"
-#include "unit/ZAQ16PORT.h"
 
-class DMERIDIAN : public ZAQ16PORT, private PendingDisplay {
+class DMERIDIAN : public Decoder, private PendingDisplay {
 public:
     static constexpr uint32_t kDisplayDelayMs = 500;
 
@@ -29,27 +29,23 @@ public:
         kForwardNumber = 4,
     };
 
-    // portName: the unit's COM port, or null for a playback port.
-    DMERIDIAN(const char* portName, uint32_t start_channel);
+    explicit DMERIDIAN(DecoderContext& context);
     ~DMERIDIAN() override;
 
-    // Reads a packet through the base and decodes its message: 0 when the
-    // read failed or the message code is unknown, else 1.
-    uint8_t HandlePacket() override;
+    // Decodes the packet's message: 0 when its code is unknown, else 1.
+    uint8_t Decode(const Packet& packet) override;
     // Copies min(size, 1024) bytes of the channel's display.
-    uint32_t GetMessage(uint32_t channel, char* buffer, uint32_t size) override;
+    uint32_t GetMessage(uint8_t channel, char* buffer, uint32_t size) override;
     uint32_t GetPBXDateTime(int32_t time[9]) override;
     // The calendar clock that carries the PBX's time forward (tests hand in a fake one).
     void SetCalendar(PbxClock::CalendarNow now) { clock_.SetCalendar(std::move(now)); }
 
+    // The display model (cursor, row split), for tests.
+    const MeridianDisplay& Display() const { return display_; }
+
 protected:
-    PhoneStatusRecorder status_;
-    EventOutput output_;
-    MeridianDisplay display_;
-    DisplayTimers timers_;
-    PbxClock clock_;
-    // A text sequence opened by a 0x1C byte is in progress.
-    std::array<bool, kChannels> textOpen_{};
+    // The read-back's entry line is written at level FATAL.
+    int32_t MessageEntryTraceLevel() const override;
 
 private:
     // The outcome of one message: its event, and whether its code was known.
@@ -83,5 +79,15 @@ private:
     void FlushBeforeEvent(uint8_t channel) override;
     void TimerCompletionDMERIDIAN(uint8_t channel);
 
-    uint32_t& Pending(uint8_t channel) { return displayRecords[channel].pending; }
+    uint32_t& Pending(uint8_t channel) { return context_.displays[channel].pending; }
+
+    PhoneStatusRecorder status_;
+    EventOutput output_;
+    MeridianDisplay display_;
+    DisplayTimers timers_;
+    PbxClock clock_;
+    // A text sequence opened by a 0x1C byte is in progress.
+    std::array<bool, DecoderContext::kChannels> textOpen_{};
+    // The local channel of the packet being decoded.
+    uint8_t channel_ = 0;
 };

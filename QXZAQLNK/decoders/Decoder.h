@@ -19,6 +19,9 @@ struct Packet {
 
 class Decoder {
 public:
+    // MessageEntryTraceLevel of a family whose read-back writes no entry lines.
+    static constexpr int32_t kNoEntryTrace = -1;
+
     virtual ~Decoder() = default;
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
@@ -35,10 +38,18 @@ public:
     // unused words); ZAQ16_RET_NOT_READY for families whose sets show none.
     virtual uint32_t GetPBXDateTime(int32_t time[9]);
 
+    // The read-back of QXZAQGetMessage, by system channel: traces the call
+    // ("channel = %d start_channel = %d" at MessageEntryTraceLevel), refuses
+    // a channel beyond the unit's sixteen, then GetMessage.
+    uint32_t GetMessageOfChannel(uint32_t channel, char* buffer, uint32_t size);
+
     DecoderContext& Context() const { return context_; }
 
 protected:
     explicit Decoder(DecoderContext& context) : context_(context) {}
+
+    // The level of GetMessageOfChannel's entry lines (TRACE for most families).
+    virtual int32_t MessageEntryTraceLevel() const;
 
     DecoderContext& context_;
 };

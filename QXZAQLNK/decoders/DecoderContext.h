@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "base/EventSink.h"
 #include "decoders/DisplayRecord.h"
@@ -18,6 +19,7 @@ public:
     static constexpr uint32_t kChannels = 16;
     static constexpr uint32_t kLockWaitMs = 3000;
 
+    // Every phone starts with its ringer and audio paths off.
     DecoderContext(uint32_t startChannel, EventSink& sink, platform::TimerQueue& timers);
     DecoderContext(const DecoderContext&) = delete;
     DecoderContext& operator=(const DecoderContext&) = delete;
@@ -32,6 +34,9 @@ public:
     // Posts an event the caller filled (its board is set here).
     uint32_t Post(ZAQ16_EVENT event);
     void SetEventSink(EventSink& sink) { sink_ = &sink; }
+    // Where the events go, for producers that post them as they are (their
+    // board and channel untouched).
+    EventSink& Sink() const { return *sink_; }
     // The switch of the posting rule: repeats of an unchanged state are posted while it is on.
     bool EventUpdates() const { return eventUpdates_.load(std::memory_order_relaxed) != 0; }
     void SetEventUpdates(bool on) { eventUpdates_.store(on ? 1 : 0, std::memory_order_relaxed); }
@@ -47,6 +52,14 @@ public:
 
     // Copies a local channel's phone status (application threads).
     uint32_t CopyPhoneStatus(uint8_t channel, ZAQ16_PHONE_STATUS* out);
+    // Copies the first min(size, offset) bytes of a local channel's display
+    // (application threads); ZAQ16_RET_TRUNCATED when `size` is below `offset`.
+    uint32_t CopyDisplay(uint8_t channel, char* buffer, uint32_t size);
+    // The entry of a display read-back by system channel: the local channel,
+    // or nothing for a channel beyond the unit's or a null buffer (traced as
+    // "ZAQ16_RET_INVALID_PARAM"). The call is traced at `traceLevel` first; a
+    // negative level writes neither line.
+    std::optional<uint8_t> MessageChannel(uint32_t channel, const char* buffer, int32_t traceLevel) const;
 
     DisplayRecord displays[kChannels];
     platform::Lock displayLock{1};

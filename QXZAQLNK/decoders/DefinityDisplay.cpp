@@ -1,3 +1,5 @@
+// The Definity display: text and escape sequences at the cursor, the flush
+// before an event.
 #include "decoders/DefinityDisplay.h"
 
 #include <algorithm>

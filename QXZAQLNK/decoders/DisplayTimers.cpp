@@ -1,3 +1,5 @@
+// The per-channel one-shot timers of the deferred display event, with their
+// trace lines.
 #include "decoders/DisplayTimers.h"
 
 #include "base/Trace.h"

@@ -39,7 +39,6 @@ public:
     // Stops the channel's timer and lets it go; nothing when none is armed.
     void Cancel(uint8_t channel);
     bool Armed(uint8_t channel) const;
-    uint32_t DelayMs() const { return settings_.delayMs; }
 
 private:
     // What the queue hands back to the completion routine.

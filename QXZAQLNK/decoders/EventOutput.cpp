@@ -1,36 +1,24 @@
+// Posting a decoder's events by the posting rule, the display first.
 #include "decoders/EventOutput.h"
 
 #include "base/Trace.h"
 #include "decoders/DecoderContext.h"
-#include "unit/ZAQ16PORT.h"
 
-EventOutput::EventOutput(DecoderContext& context) : context_(&context) {}
-
-EventOutput::EventOutput(ZAQ16PORT& port) : port_(&port) {}
+EventOutput::EventOutput(DecoderContext& context) : context_(context) {}
 
 uint32_t EventOutput::AbsoluteChannel(uint8_t channel) const
 {
-    return context_ != nullptr ? context_->AbsoluteChannel(channel) : port_->StartChannel() + channel;
+    return context_.AbsoluteChannel(channel);
 }
 
 bool EventOutput::EventUpdates() const
 {
-    return context_ != nullptr ? context_->EventUpdates()
-                               : port_->m_EventUpdateFlag.load(std::memory_order_relaxed) != 0;
+    return context_.EventUpdates();
 }
 
 void EventOutput::Post(uint8_t channel, uint32_t code, uint32_t param) const
 {
-    if (context_ != nullptr) {
-        context_->Post(channel, code, param);
-        return;
-    }
-    ZAQ16_EVENT event{};
-    event.eventCode = code;
-    event.param = param;
-    event.board = port_->Board();
-    event.channel = AbsoluteChannel(channel);
-    port_->PostEvent(event);
+    context_.Post(channel, code, param);
 }
 
 void EventOutput::PostByRule(uint8_t channel, const DecodedEvent& decoded) const

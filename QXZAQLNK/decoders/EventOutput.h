@@ -9,7 +9,6 @@
 #include "decoders/PostingRule.h"
 
 class DecoderContext;
-class ZAQ16PORT;
 
 // A channel's display text that waits to be posted. A message from the PBX
 // that sets an event flushes it first, so that the application sees the
@@ -27,8 +26,6 @@ protected:
 class EventOutput {
 public:
     explicit EventOutput(DecoderContext& context);
-    // The decoders that still derive from the port post through it.
-    explicit EventOutput(ZAQ16PORT& port);
 
     // Posts one event for a local channel of the port.
     void Post(uint8_t channel, uint32_t code, uint32_t param) const;
@@ -42,8 +39,7 @@ public:
     uint32_t AbsoluteChannel(uint8_t channel) const;
 
 private:
-    DecoderContext* context_ = nullptr;
-    ZAQ16PORT* port_ = nullptr;
+    DecoderContext& context_;
 };
 
 // The trace line of a display flushed ahead of a PBX event, for the decoders

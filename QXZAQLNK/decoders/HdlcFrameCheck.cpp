@@ -1,3 +1,5 @@
+// The frame check of a monitored HDLC frame and the register a bad frame
+// leaves.
 #include "decoders/HdlcFrameCheck.h"
 
 #include "common/HdlcFcs.h"

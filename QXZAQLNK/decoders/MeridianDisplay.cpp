@@ -1,3 +1,5 @@
+// The Meridian two-row display: writes at the cursor, erases, the row split and
+// its end.
 #include "decoders/MeridianDisplay.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The Meridian lookups: lamp and key banks, audio paths, features, dial pad and packed digits.
 #include "decoders/MeridianTables.h"
 
 #include "qxzaqlnk.h"

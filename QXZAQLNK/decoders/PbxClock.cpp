@@ -1,3 +1,5 @@
+// The PBX's date and time, taken from its sets' display and carried on by the
+// local clock.
 #include "decoders/PbxClock.h"
 
 #include "base/Trace.h"

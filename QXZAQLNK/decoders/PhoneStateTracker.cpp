@@ -1,3 +1,5 @@
+// UpdatePhoneState: the lamp banks, named-lamp pairs, hook and ring compared
+// and stored.
 #include "decoders/PhoneStateTracker.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// Storing decoded states in the phone status record and telling a change from a
+// repeat.
 #include "decoders/PhoneStatusRecorder.h"
 
 #include "base/Trace.h"

@@ -1,3 +1,4 @@
+// The line-settings text of a COM port read into line settings.
 #include "unit/CommSettings.h"
 
 #include <charconv>

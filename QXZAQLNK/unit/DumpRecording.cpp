@@ -1,3 +1,4 @@
+// Appending a unit's accepted packets to a dump file, one record per write.
 #include "unit/DumpRecording.h"
 
 #include <vector>

@@ -1,21 +1,21 @@
+// The reader thread of a port: start, stop request and the wait for its end.
 #include "unit/Live.h"
 
 #include <chrono>
 
-#include "core/Guarded.h"
+#include "base/Guarded.h"
 #include "base/Trace.h"
 
-CLive::CLive(const char* portName)
+CLive::CLive()
 {
     Trace(TRACE_INFO, "CLive", "CREATING port");
     liveState = kCreated;
-    hasPort = portName != nullptr ? 1 : 0;
     Trace(TRACE_INFO, "CLive", "leaving CREATING port");
 }
 
 CLive::~CLive()
 {
-    std::lock_guard<std::mutex> guard(endMutex_);
+    std::lock_guard<std::mutex> guard(endMutex);
     if (!thread.joinable()) {
         return;
     }
@@ -31,8 +31,8 @@ CLive::~CLive()
 bool CLive::StartThread(int priority)
 {
     std::shared_ptr<CLive> self = weak_from_this().lock();
-    std::lock_guard<std::mutex> guard(endMutex_);
-    if (!self || threadStarted_) {
+    std::lock_guard<std::mutex> guard(endMutex);
+    if (!self || threadStarted) {
         return false;
     }
     liveState = kRunning;
@@ -40,29 +40,29 @@ bool CLive::StartThread(int priority)
         thread = std::thread([self]() {
             RunGuarded("CLive", [&self] { self->Main(); });
             {
-                std::lock_guard<std::mutex> ending(self->endMutex_);
-                self->threadEnded_ = true;
+                std::lock_guard<std::mutex> ending(self->endMutex);
+                self->threadEnded = true;
             }
-            self->ended_.notify_all();
+            self->ended.notify_all();
         });
     } catch (const std::system_error&) {
         liveState = kCreated;
         return false;
     }
-    threadStarted_ = true;
-    threadEnded_ = false;
+    threadStarted = true;
+    threadEnded = false;
     return true;
 }
 
 bool CLive::ThreadRunning() const
 {
-    std::lock_guard<std::mutex> guard(endMutex_);
-    return threadStarted_ && !threadEnded_;
+    std::lock_guard<std::mutex> guard(endMutex);
+    return threadStarted && !threadEnded;
 }
 
 bool CLive::OnOwnThread() const
 {
-    std::lock_guard<std::mutex> guard(endMutex_);
+    std::lock_guard<std::mutex> guard(endMutex);
     return OnOwnThreadLocked();
 }
 
@@ -85,11 +85,11 @@ bool CLive::StopThread(uint32_t waitMs)
 
 bool CLive::WaitForEnd(uint32_t waitMs)
 {
-    std::unique_lock<std::mutex> lock(endMutex_);
-    if (!threadStarted_ || OnOwnThreadLocked()) {
+    std::unique_lock<std::mutex> lock(endMutex);
+    if (!threadStarted || OnOwnThreadLocked()) {
         return true;
     }
-    if (!ended_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return threadEnded_; })) {
+    if (!ended.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return threadEnded; })) {
         Trace(TRACE_WARNING, "CLive", "Thread did not end within %u ms; it ends on its own\n", waitMs);
         // Later waiters still see its end through the flag.
         if (thread.joinable()) {

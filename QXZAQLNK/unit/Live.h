@@ -14,7 +14,7 @@ class CLive : public std::enable_shared_from_this<CLive> {
 public:
     enum State : uint32_t { kCreated = 0, kRunning = 1, kStopRequested = 2 };
 
-    explicit CLive(const char* portName);
+    CLive();
     virtual ~CLive();
     CLive(const CLive&) = delete;
     CLive& operator=(const CLive&) = delete;
@@ -22,7 +22,7 @@ public:
     virtual void Main() = 0;
     // Starts Main on a new thread (the object must be owned by a shared_ptr).
     // False when the thread could not be created; then nothing else changes.
-    virtual bool StartThread(int priority);
+    bool StartThread(int priority);
 
     // Requests the stop and waits up to `waitMs` for the thread to end. A
     // thread that does not end in time is left to finish on its own (it keeps
@@ -46,16 +46,15 @@ protected:
     // Wakes whatever the thread is blocked on, so that it sees the stop request.
     virtual void WakeForStop() {}
 
-    std::thread thread;  // under endMutex_
+    std::thread thread;  // under endMutex
     std::atomic<uint32_t> liveState{kCreated};
-    uint32_t hasPort = 0;
 
 private:
     bool OnOwnThreadLocked() const;
 
     // Guards `thread` (started, joined, detached) and the end flags.
-    mutable std::mutex endMutex_;
-    std::condition_variable ended_;
-    bool threadStarted_ = false;
-    bool threadEnded_ = false;
+    mutable std::mutex endMutex;
+    std::condition_variable ended;
+    bool threadStarted = false;
+    bool threadEnded = false;
 };

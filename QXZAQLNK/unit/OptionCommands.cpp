@@ -1,3 +1,4 @@
+// The unit's option commands and queries, and the set command of a value.
 #include "unit/OptionCommands.h"
 
 namespace {

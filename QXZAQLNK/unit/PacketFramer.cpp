@@ -1,3 +1,5 @@
+// Framing the unit's byte stream: text lines, packet headers, data and
+// checksum, resynchronisation.
 #include "unit/PacketFramer.h"
 
 #include "common/TraceWriter.h"

@@ -46,8 +46,6 @@ public:
     // A read found the line quiet at `now`: a packet it pauses inside for the
     // inter-byte time-out is dropped.
     void Quiet(uint32_t now);
-    // The start marker has just been read elsewhere: the packet's header follows.
-    void BeginPacket(uint32_t now);
     // Gives up the packet in progress with its trace line: the line paused
     // inside it (the reader's read came back empty at `now`) or the reader stops.
     void DropPartialPacket(uint32_t now);
@@ -62,6 +60,8 @@ public:
 private:
     enum class State { Text, Header, Data };
 
+    // The start marker has just been read: the packet's header follows.
+    void BeginPacket(uint32_t now);
     void TakeTextByte(uint8_t byte, uint32_t now);
     void TakeHeaderByte(uint8_t byte);
     void TakeDataByte(uint8_t byte);

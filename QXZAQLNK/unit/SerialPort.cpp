@@ -1,3 +1,5 @@
+// The COM port of a unit: opening it with its settings, bounded reads and
+// writes, failure traces.
 #include "unit/SerialPort.h"
 
 #include <cstdio>
@@ -8,7 +10,9 @@
 
 namespace {
 
-// Driver queue sizes of the original port; the Linux tty has its own.
+// The device's time-outs: a read ends when the line has been quiet for 100 ms
+// after a byte, or after 250 ms + 50 ms per byte asked for; a write may take
+// 50 ms per byte. Writers wait at most 3 s for each other.
 constexpr uint32_t kReadIntervalMs = 100;
 constexpr uint32_t kReadTotalMultiplierMs = 50;
 constexpr uint32_t kReadTotalConstantMs = 250;

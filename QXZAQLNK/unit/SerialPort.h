@@ -20,19 +20,19 @@ public:
 
     // With a name, opens the port; with null nothing is opened (a playback port).
     explicit CSerialPort(const char* name);
-    virtual ~CSerialPort();
+    ~CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    virtual uint32_t Open(const char* settings);
+    uint32_t Open(const char* settings);
     // Releases the device (another port may open it at once); 1 when it was open.
-    virtual uint32_t Close();
+    uint32_t Close();
     // Writes size x count bytes; returns the number written, 0 on failure.
-    virtual uint32_t OutString(const void* buffer, uint32_t size, uint32_t count);
+    uint32_t OutString(const void* buffer, uint32_t size, uint32_t count);
     // Reads up to size x count bytes under the read time-outs; returns the
     // number read (0 on an idle line and on failure).
-    virtual uint32_t InString(void* buffer, uint32_t size, uint32_t count);
-    virtual uint32_t ShowError(uint32_t failed, const char* where);
+    uint32_t InString(void* buffer, uint32_t size, uint32_t count);
+    uint32_t ShowError(uint32_t failed, const char* where);
 
     // InString whose total wait is also cut to `capMs` (when >= 0): the reader
     // thread never sleeps past its next timer.

@@ -1,3 +1,4 @@
+// What each text line of the unit answers or reports.
 #include "unit/UnitAnswerParser.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// XMODEM blocks and their CRC-16, as the sender builds them.
 #include "unit/Xmodem.h"
 
 #include <cstring>

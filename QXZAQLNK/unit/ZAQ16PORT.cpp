@@ -1,11 +1,13 @@
+// The unit port: its reader loop, the packets it hands its decoder, the read-
+// back and the command protocol.
 #include "unit/ZAQ16PORT.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "base/Trace.h"
-#include "core/EventDelivery.h"
 #include "platform/Clock.h"
 #include "unit/UnitAnswerParser.h"
 
@@ -23,33 +25,21 @@ constexpr char kCarriageReturn = 13;
 
 }  // namespace
 
-ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel)
-    : CLive(portName),
-      CSerialPort(portName),
-      eventSink(&LibraryEventSink()),
+ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sink, const DecoderMaker& makeDecoder)
+    : CSerialPort(portName),
+      context(startChannel, sink, timers),
       framer(startChannel, *this, &Trace)
 {
     Trace(TRACE_INFO, "ZAQ16PORT", "CREATING port");
-    start_channel = startChannel;
-    InitialisePhoneStatus();
+    if (makeDecoder) {
+        decoder = makeDecoder(context);
+    }
 }
 
 ZAQ16PORT::~ZAQ16PORT()
 {
     if (dumpFile != nullptr) {
         std::fclose(dumpFile);
-    }
-}
-
-void ZAQ16PORT::InitialisePhoneStatus()
-{
-    for (ZAQ16_PHONE_STATUS& status : phoneStatus) {
-        status = ZAQ16_PHONE_STATUS{};
-        status.ringState = QXEVT_RING_OFF;
-        status.handsetAudio = QXEVT_AUDIO_OFF;
-        status.speakerMonitorAudio = QXEVT_AUDIO_OFF;
-        status.handsfreeAudio = QXEVT_AUDIO_OFF;
-        status.handsetReceiverAudio = QXEVT_AUDIO_OFF;
     }
 }
 
@@ -140,7 +130,7 @@ void ZAQ16PORT::FinishPacket()
     // a read that stays empty for the inter-byte time-out means it is broken.
     while (framer.InsidePacket()) {
         uint8_t byte = 0;
-        if (StopRequested() || InStringWithin(&byte, 1, 1, kInterByteTimeoutMs) != 1) {
+        if (StopRequested() || InStringWithin(&byte, 1, 1, PacketFramer::kInterByteTimeoutMs) != 1) {
             framer.DropPartialPacket(timers.clock().Now());
             return;
         }
@@ -174,23 +164,19 @@ void ZAQ16PORT::PostStartStop(uint32_t channel, bool on)
     PostEvent(event);
 }
 
-void ZAQ16PORT::OnPacket(const FramedPacket& packet)
+void ZAQ16PORT::OnPacket(const FramedPacket& framed)
 {
-    currentChannel = packet.Channel();
-    packetType = packet.Type();
-    packetLength = packet.Length();
-    std::memset(packetData, 0, sizeof packetData);
-    std::memcpy(packetData, packet.data, packet.dataCount);
-    recording.Append(static_cast<uint8_t>(Board()), packet.header, packetData, packet.dataCount,
+    recording.Append(static_cast<uint8_t>(Board()), framed.header, framed.data, framed.dataCount,
                      platform::TickCount());
-    framedPacketReady = true;
-    if (!readingPacketDirectly) {
-        HandlePacket();
-        framedPacketReady = false;
-    }
+    Packet packet;
+    packet.channel = framed.Channel();
+    packet.type = framed.Type();
+    packet.data = framed.data;
+    packet.length = framed.Length();
+    HandlePacket(packet);
 }
 
-bool ZAQ16PORT::ReadRecordedPacket()
+bool ZAQ16PORT::ReadRecordedPacket(Packet& packet)
 {
     uint8_t header[3] = {};
     if (std::fread(header, 1, 3, dumpFile) < 3) {
@@ -200,95 +186,61 @@ bool ZAQ16PORT::ReadRecordedPacket()
     // A recorded header is as the unit's was accepted: no resynchronisation.
     if (header[0] >= kChannels) {
         Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
-              static_cast<int>(header[0] + start_channel));
+              static_cast<int>(header[0] + StartChannel()));
         return false;
     }
-    currentChannel = header[0];
-    packetType = header[1];
-    packetLength = header[2];
-    std::memset(packetData, 0, sizeof packetData);
-    const uint32_t dataCount = static_cast<uint32_t>(packetLength) + 1;
-    if (std::fread(packetData, 1, dataCount, dumpFile) < dataCount) {
+    const uint32_t dataCount = static_cast<uint32_t>(header[2]) + 1;
+    if (std::fread(recordData, 1, dataCount, dumpFile) < dataCount) {
         Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
         return false;
     }
     uint8_t sum = 0;
     for (uint32_t i = 0; i < dataCount; ++i) {
-        sum = static_cast<uint8_t>(sum + packetData[i]);
+        sum = static_cast<uint8_t>(sum + recordData[i]);
     }
     if (sum != 0) {
-        Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", currentChannel,
-              static_cast<int>(AbsoluteChannel()));
+        Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", header[0],
+              static_cast<int>(context.AbsoluteChannel(header[0])));
         return false;
     }
+    packet.channel = header[0];
+    packet.type = header[1];
+    packet.data = recordData;
+    packet.length = header[2];
     return true;
 }
 
-uint8_t ZAQ16PORT::HandlePacket()
+void ZAQ16PORT::HandlePacket(const Packet& packet)
 {
-    currentEvent = ZAQ16_EVENT{};
-    currentEvent.board = Board();
-    if (playbackOpen) {
-        return ReadRecordedPacket() ? packetType : 0;
+    // Type 0 is no family's message: such a packet is recorded, not decoded.
+    if (decoder && packet.type != 0) {
+        decoder->Decode(packet);
     }
-    if (!framedPacketReady) {
-        // Called right after a start marker: the packet is read from the unit here.
-        readingPacketDirectly = true;
-        framer.BeginPacket(timers.clock().Now());
-        FinishPacket();
-        readingPacketDirectly = false;
-    }
-    if (!framedPacketReady) {
-        return 0;
-    }
-    framedPacketReady = false;
-    return packetType;
 }
 
 // ---------------------------------------------------------------- display and status
 
 uint32_t ZAQ16PORT::GetMessage(uint32_t channel, char* buffer, uint32_t size)
 {
-    Trace(TRACE_TRACE, "GetMessage", "channel = %d start_channel = %d", static_cast<int>(channel),
-          static_cast<int>(start_channel));
-    const uint32_t local = channel - start_channel;
-    if (local >= kChannels || buffer == nullptr) {
-        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_INVALID_PARAM");
-        return ZAQ16_RET_INVALID_PARAM;
+    if (decoder) {
+        return decoder->GetMessageOfChannel(channel, buffer, size);
     }
-    if (!LockDisplay()) {
-        return ZAQ16_RET_NOT_READY;
-    }
-    const DisplayRecord& record = displayRecords[local];
-    const uint32_t offset = record.offset;
-    Trace(TRACE_TRACE, "GetMessage", "offset = %d", static_cast<int>(offset));
-    std::memcpy(buffer, record.text, std::min({size, offset, DisplayRecord::kTextSize}));
-    UnlockDisplay();
-    if (size >= offset) {
-        Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_SUCCESS");
-        return ZAQ16_RET_SUCCESS;
-    }
-    Trace(TRACE_TRACE, "GetMessage", "ZAQ16_RET_TRUNCATED");
-    return ZAQ16_RET_TRUNCATED;
+    const std::optional<uint8_t> local = context.MessageChannel(channel, buffer, TRACE_TRACE);
+    return local ? context.CopyDisplay(*local, buffer, size) : ZAQ16_RET_INVALID_PARAM;
 }
 
-uint32_t ZAQ16PORT::GetPBXDateTime(int32_t[9])
+uint32_t ZAQ16PORT::GetPBXDateTime(int32_t time[9])
 {
-    return ZAQ16_RET_NOT_READY;
+    return decoder ? decoder->GetPBXDateTime(time) : ZAQ16_RET_NOT_READY;
 }
 
 uint32_t ZAQ16PORT::GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out)
 {
-    const uint32_t local = channel - start_channel;
+    const uint32_t local = channel - StartChannel();
     if (local >= kChannels) {
         return ZAQ16_RET_BAD_CHANNEL;
     }
-    if (!LockStatus()) {
-        return ZAQ16_RET_NOT_READY;
-    }
-    *out = phoneStatus[local];
-    UnlockStatus();
-    return ZAQ16_RET_SUCCESS;
+    return context.CopyPhoneStatus(static_cast<uint8_t>(local), out);
 }
 
 // ---------------------------------------------------------------- commands
@@ -333,12 +285,12 @@ uint32_t ZAQ16PORT::WriteCommandLine(const void* bytes, size_t length)
     return OutString(line, 1, static_cast<uint32_t>(length + 1));
 }
 
-uint32_t ZAQ16PORT::SetOption(const char* text)
+uint32_t ZAQ16PORT::SetOption(const char* text, uint32_t answerWaitMs)
 {
-    return SetOptionBytes(text, std::strlen(text), text);
+    return SetOptionBytes(text, std::strlen(text), text, answerWaitMs);
 }
 
-uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char* traceText)
+uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char* traceText, uint32_t answerWaitMs)
 {
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
@@ -356,8 +308,7 @@ uint32_t ZAQ16PORT::SetOptionBytes(const void* bytes, size_t length, const char*
             return ZAQ16_RET_NOT_READY;
         }
     }
-    const bool restart = std::strstr(traceText, "RESTART") != nullptr;
-    if (!commandEvent.Wait(restart ? kRestartWaitMs : kCommandWaitMs)) {
+    if (!commandEvent.Wait(answerWaitMs)) {
         return ZAQ16_RET_TIMEOUT;
     }
     Trace(TRACE_TRACE, "SetOption", "%s RETURNED\n", traceText);
@@ -408,7 +359,7 @@ char ZAQ16PORT::QueryText(char* member, const char* text)
 
 uint32_t ZAQ16PORT::Restart()
 {
-    return SetOption("RESTART");
+    return SetOption("RESTART", kRestartWaitMs);
 }
 
 uint32_t ZAQ16PORT::SetOptionValue(UnitOption option, int32_t value)

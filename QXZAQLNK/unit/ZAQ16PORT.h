@@ -2,22 +2,24 @@
 // channels from start_channel, a COM port (or none, for playback and tests), a
 // reader thread that separates the unit's byte stream into text lines (the
 // answers of the command protocol) and D-channel packets (handed to the
-// virtual HandlePacket that each PBX decoder replaces), the command operations
-// that application threads call, and the per-channel display and phone state.
+// decoder of the unit's PBX family, when it has one), the command operations
+// that application threads call, and the per-channel display and phone state
+// (the decoder context) that the decoder fills.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include "base/EventSink.h"
+#include "decoders/Decoder.h"
 #include "platform/Sync.h"
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
-#include "decoders/DisplayRecord.h"
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
@@ -28,27 +30,24 @@
 class ZAQ16PORT : public CLive, public CSerialPort, private PacketFramer::Receiver {
 public:
     static constexpr uint32_t kChannels = 16;
-    static constexpr uint32_t kPacketDataSize = 1024;
     static constexpr uint32_t kCommandBufferSize = 80;
-    static constexpr uint32_t kLockWaitMs = 3000;
     static constexpr uint32_t kCommandWaitMs = 3000;
     static constexpr uint32_t kRestartWaitMs = 60000;
-    static constexpr uint8_t kPacketStart = PacketFramer::kPacketStart;
-    static constexpr uint32_t kInterByteTimeoutMs = PacketFramer::kInterByteTimeoutMs;
 
-    // portName: the device path, or null for a port without a COM port.
-    ZAQ16PORT(const char* portName, uint32_t start_channel);
+    // Makes the decoder of the port's PBX family on the port's context.
+    using DecoderMaker = std::function<std::unique_ptr<Decoder>(DecoderContext&)>;
+
+    // portName: the device path, or null for a port without a COM port. The
+    // port's events (and its decoder's) go to `sink`. Without a decoder maker
+    // the port reads, records and plays packets back without decoding them.
+    ZAQ16PORT(const char* portName, uint32_t start_channel, EventSink& sink, const DecoderMaker& makeDecoder = nullptr);
     ~ZAQ16PORT() override;
 
     void Main() override;
-    // Takes the packet the reader has framed (or, called right after a start
-    // marker, reads one); returns its type byte, or 0 when nothing usable was
-    // read. Decoders call this first, then decode.
-    virtual uint8_t HandlePacket();
-    // Copies a channel's display text (not zero-terminated).
-    virtual uint32_t GetMessage(uint32_t channel, char* buffer, uint32_t size);
+    // Copies a system channel's display text (not zero-terminated).
+    uint32_t GetMessage(uint32_t channel, char* buffer, uint32_t size);
     // The PBX's date and time as second, minute, hour, day, month, year (+3 unused words).
-    virtual uint32_t GetPBXDateTime(int32_t time[9]);
+    uint32_t GetPBXDateTime(int32_t time[9]);
 
     // One pass of the reader loop (read a byte or a packet, run due timers);
     // false when the thread must end. Tests drive a port with it, without a thread.
@@ -59,12 +58,14 @@ public:
     uint32_t SendCmd(const char* text);
     // Sends `length` bytes of any value + CR. Refused (0) while a firmware upload holds the line.
     uint32_t SendCmdBytes(const void* bytes, size_t length);
-    // A command the unit confirms with "OK" or refuses with "ERROR".
-    uint32_t SetOption(const char* text);
-    uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText);
+    // A command the unit confirms with "OK" or refuses with "ERROR" within `answerWaitMs`.
+    uint32_t SetOption(const char* text, uint32_t answerWaitMs = kCommandWaitMs);
+    uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText,
+                            uint32_t answerWaitMs = kCommandWaitMs);
     // Sends a query and waits up to 800 ms for `member` to leave -1.
     int32_t QueryValue(std::atomic<int32_t>& member, const char* text);
 
+    // "RESTART": the unit answers once it has started again, within kRestartWaitMs.
     uint32_t Restart();
     uint32_t SetOptionValue(UnitOption option, int32_t value);
     int32_t GetOptionValue(UnitOption option);
@@ -108,49 +109,30 @@ public:
     // ---- state read-back (application threads)
     uint32_t GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out);
 
-    uint32_t StartChannel() const { return start_channel; }
-    uint32_t Board() const { return start_channel / 16; }
+    uint32_t StartChannel() const { return context.StartChannel(); }
+    uint32_t Board() const { return context.Board(); }
     const UnitAnswers& Answers() const { return answers; }
     void ForgetDChannelStatus() { answers.dchannelStatus = -1; }
+    // The text line the unit has not ended yet.
+    std::string_view PendingLine() const { return framer.PendingLine(); }
 
     // The PBX type this port was created for (set by the port factory).
     uint32_t createdPbxType = ZAQ16_PBX_UNKNOWN;
 
     // The switch of the posting rule: repeats of an unchanged state are posted while it is on.
-    std::atomic<uint8_t> m_EventUpdateFlag{1};
+    void SetEventUpdates(bool on) { context.SetEventUpdates(on); }
+    bool EventUpdates() const { return context.EventUpdates(); }
+
+    // The decoder of the port's PBX family; null for a plain port.
+    Decoder* GetDecoder() const { return decoder.get(); }
 
     // ---- what the protocol engines reach instead of the system
-    void SetEventSink(EventSink& sink) { eventSink = &sink; }
-    uint32_t PostEvent(const ZAQ16_EVENT& event) { return eventSink->Post(event); }
+    void SetEventSink(EventSink& sink) { context.SetEventSink(sink); }
+    uint32_t PostEvent(const ZAQ16_EVENT& event) { return context.Sink().Post(event); }
     platform::TimerQueue& Timers() { return timers; }
 
 protected:
     void WakeForStop() override;
-    bool LockDisplay() { return platform::AcquireWithin(displayLock, kLockWaitMs); }
-    void UnlockDisplay() { displayLock.release(); }
-    bool LockStatus() { return platform::AcquireWithin(statusLock, kLockWaitMs); }
-    void UnlockStatus() { statusLock.release(); }
-    uint32_t AbsoluteChannel() const { return start_channel + currentChannel; }
-
-    UnitAnswers answers;
-    platform::Lock displayLock{1};
-    platform::Lock statusLock{1};
-
-    DisplayRecord displayRecords[kChannels];
-    ZAQ16_EVENT currentEvent{};
-    uint8_t currentChannel = 0;
-    uint32_t start_channel = 1;
-    ZAQ16_PHONE_STATUS phoneStatus[kChannels]{};
-
-    // The text line the unit has not ended yet.
-    std::string_view PendingLine() const { return framer.PendingLine(); }
-
-    std::atomic<uint32_t> commandResult{0};
-    platform::AutoResetEvent commandEvent;
-
-    uint8_t packetLength = 0;
-    uint8_t packetType = 0;
-    uint8_t packetData[kPacketDataSize] = {};
 
 private:
     void LiveStep();
@@ -175,15 +157,18 @@ private:
     // One raw character (the error screen's keys), refused during an upload.
     uint32_t SendRaw(char character);
 
-    void InitialisePhoneStatus();
     // Bytes of the live stream, to the framer; a packet they begin is read to its end.
     void TakeBytes(const uint8_t* bytes, size_t count);
     // Reads the rest of the packet the framer is inside: the unit sends it back to back.
     void FinishPacket();
     void OnPacket(const FramedPacket& packet) override;
     void OnLine(std::string_view line) override;
-    // Playback: one record's packet from the dump file, after its start marker.
-    bool ReadRecordedPacket();
+    // Hands a packet the unit or the dump file gave to the decoder.
+    void HandlePacket(const Packet& packet);
+    // Playback: one record's packet from the dump file, after its start marker,
+    // into recordData; false (traced) when the file ends inside it or its
+    // checksum fails.
+    bool ReadRecordedPacket(Packet& packet);
     void PostStartStop(uint32_t channel, bool on);
     char QueryText(char* member, const char* text);
     // Waits (polling every `pollMs`, and at once after each answer line) until
@@ -191,13 +176,13 @@ private:
     uint32_t WaitForAnswer(const std::function<bool()>& answered, uint32_t totalMs, uint32_t pollMs);
     void WaitForStopWithin(uint32_t milliseconds);
 
+    UnitAnswers answers;
+    std::atomic<uint32_t> commandResult{0};
+    platform::AutoResetEvent commandEvent;
+
     platform::TimerQueue timers;
-    EventSink* eventSink;
+    DecoderContext context;
     PacketFramer framer;
-    // A packet the framer completed, waiting for HandlePacket to take it.
-    bool framedPacketReady = false;
-    // HandlePacket is reading a packet itself: the framer's packet is only kept.
-    bool readingPacketDirectly = false;
     // Set after every answer line, so that a waiting query looks at once.
     platform::AutoResetEvent answerEvent;
     platform::AutoResetEvent stopSignal;
@@ -208,6 +193,8 @@ private:
 
     // Playback: the file (read only by the reader thread once it runs).
     std::FILE* dumpFile = nullptr;
+    // The record being played: its data bytes and checksum.
+    uint8_t recordData[256] = {};
     std::atomic<bool> playbackOpen{false};
     bool dumpHasBoardField = false;
     std::atomic<bool> stopPlayback{false};
@@ -233,4 +220,7 @@ private:
         long fileSize = 0;
         uint32_t lastReported = 0;
     } transfer;
+
+    // Declared last: it goes first, while the context and the timers it uses remain.
+    std::unique_ptr<Decoder> decoder;
 };

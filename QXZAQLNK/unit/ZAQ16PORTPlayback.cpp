@@ -1,6 +1,6 @@
 // A playback port: its reader thread reads the dump file instead of a COM
-// port, keeps only its own unit's records and hands them to the same
-// HandlePacket that live packets take.
+// port, keeps only its own unit's records and hands them to the decoder as
+// live packets are.
 #include <algorithm>
 
 #include "base/Trace.h"
@@ -82,8 +82,11 @@ bool ZAQ16PORT::PlaybackStep()
 
 bool ZAQ16PORT::PlaybackRecord()
 {
+    Packet packet;
     if (!dumpHasBoardField) {
-        HandlePacket();
+        if (ReadRecordedPacket(packet)) {
+            HandlePacket(packet);
+        }
         return true;
     }
     uint8_t board = 0;
@@ -111,8 +114,8 @@ bool ZAQ16PORT::PlaybackRecord()
     }
     const uint32_t recordedGap = gap[0] | (gap[1] << 8) | (gap[2] << 16) | (static_cast<uint32_t>(gap[3]) << 24);
     // A record whose wait a stop cut short is not played.
-    if (WaitBeforeRecord(recordedGap)) {
-        HandlePacket();
+    if (WaitBeforeRecord(recordedGap) && ReadRecordedPacket(packet)) {
+        HandlePacket(packet);
     }
     return true;
 }

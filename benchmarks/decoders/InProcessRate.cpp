@@ -10,6 +10,7 @@
 #include "decoders/INTERTELD.h"
 #include "decoders/MERLINMAGIXD.h"
 #include "platform/SerialDevice.h"
+#include "unit/ZAQ16PORT.h"
 
 namespace {
 
@@ -52,17 +53,17 @@ public:
     uint64_t events = 0;
 };
 
-template <typename Decoder>
+template <typename FamilyDecoder>
 Rate Measure(const PacketMix& mix, double seconds)
 {
     std::string stream;
     for (const std::string& packet : mix.packets) {
         stream += packet;
     }
-    auto port = std::make_shared<Decoder>(nullptr, 1);
-    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
     CountingSink sink;
-    port->SetEventSink(sink);
+    auto port = std::make_shared<ZAQ16PORT>(
+        nullptr, 1, sink, [](DecoderContext& context) { return std::make_unique<FamilyDecoder>(context); });
+    port->AttachDevice(std::make_unique<ReplayDevice>(stream));
 
     using Clock = std::chrono::steady_clock;
     constexpr uint64_t kStepsBetweenClockReads = 4096;
@@ -82,45 +83,6 @@ Rate Measure(const PacketMix& mix, double seconds)
     return rate;
 }
 
-// A decoder on a DecoderContext takes the packets as the reader hands them
-// over (the payload between the header and the unit's checksum), and its
-// display timers run between packets as on the reader thread.
-template <typename DecoderType>
-Rate MeasureOnContext(const PacketMix& mix, double seconds)
-{
-    constexpr size_t kHeader = 4;  // start marker, channel, type, length
-    std::vector<Packet> packets;
-    for (const std::string& bytes : mix.packets) {
-        Packet packet;
-        packet.channel = static_cast<uint8_t>(bytes[1]);
-        packet.type = static_cast<uint8_t>(bytes[2]);
-        packet.data = reinterpret_cast<const uint8_t*>(bytes.data()) + kHeader;
-        packet.length = static_cast<uint32_t>(bytes.size() - kHeader - 1);
-        packets.push_back(packet);
-    }
-    CountingSink sink;
-    platform::TimerQueue timers;
-    DecoderContext context(1, sink, timers);
-    DecoderType decoder(context);
-
-    using Clock = std::chrono::steady_clock;
-    Rate rate;
-    const Clock::time_point start = Clock::now();
-    for (;;) {
-        for (const Packet& packet : packets) {
-            decoder.Decode(packet);
-            timers.RunDue();
-        }
-        rate.packets += packets.size();
-        rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        if (rate.seconds >= seconds) {
-            break;
-        }
-    }
-    rate.events = sink.events;
-    return rate;
-}
-
 struct Measurement {
     const char* name;
     Rate (*measure)(const PacketMix& mix, double seconds);
@@ -129,8 +91,8 @@ struct Measurement {
 constexpr Measurement kMeasurements[] = {
     {"DEFINITY2D", &Measure<DEFINITY2D>},
     {"DMERIDIAN", &Measure<DMERIDIAN>},
-    {"MERLINMAGIXD", &MeasureOnContext<MERLINMAGIXD>},
-    {"INTERTELD", &MeasureOnContext<INTERTELD>},
+    {"MERLINMAGIXD", &Measure<MERLINMAGIXD>},
+    {"INTERTELD", &Measure<INTERTELD>},
 };
 
 }  // namespace

@@ -13,9 +13,6 @@ struct PacketMix {
     std::string sentinel;              // a packet whose event appears nowhere in `packets`
     uint32_t sentinelCode = 0;
     uint32_t sentinelParam = 0;
-    // Whether the library's port factory creates the decoder for its unit, so
-    // that it can be measured end to end.
-    bool portCreatesIt = true;
 };
 
 // The mixes of the demo's Definity (unit 0), Meridian (unit 1), Merlin Magix

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
@@ -16,15 +16,16 @@ namespace {
 
 class ReadingCallback : public EventSink {
 public:
-    explicit ReadingCallback(ZAQ16PORT& port) : port_(port) {}
+    explicit ReadingCallback(Decoder& decoder) : decoder_(decoder) {}
 
     uint32_t Post(const ZAQ16_EVENT& event) override
     {
         ZAQ16_PHONE_STATUS status{};
-        EXPECT_EQ(port_.GetPhoneStatus(event.channel, &status), ZAQ16_RET_SUCCESS);
+        const uint8_t local = static_cast<uint8_t>(event.channel - decoder_.Context().StartChannel());
+        EXPECT_EQ(decoder_.Context().CopyPhoneStatus(local, &status), ZAQ16_RET_SUCCESS);
         if (event.eventCode == QXEVT_MESSAGE_CHANGE) {
             std::vector<char> text(event.param);
-            EXPECT_EQ(port_.GetMessage(event.channel, text.data(), event.param), ZAQ16_RET_SUCCESS);
+            EXPECT_EQ(decoder_.GetMessageOfChannel(event.channel, text.data(), event.param), ZAQ16_RET_SUCCESS);
             displays.emplace_back(text.data(), text.size());
         } else {
             lampStates.push_back(status.lamps[0].state);
@@ -36,15 +37,15 @@ public:
     std::vector<uint32_t> lampStates;
 
 private:
-    ZAQ16PORT& port_;
+    Decoder& decoder_;
 };
 
 TEST(CallbackReentry, DefinityCallbackReadsThePostedDisplayAndTheNewLampState)
 {
     using namespace definity_test;
-    DecoderDriver<DEFINITY2D> driver;
-    ReadingCallback callback(*driver.port);
-    driver.port->SetEventSink(callback);
+    PacketDriver<DEFINITY2D> driver;
+    ReadingCallback callback(driver.decoder);
+    driver.context.SetEventSink(callback);
     driver.Send(0, kX, DisplayFrame(CursorTo(0) + "Call 2001" + EraseToEnd()));
     driver.Send(0, kX, DisplayFrame(CursorTo(0) + "Talk"));
     driver.Send(0, kX, Frame({0x80, 0x2F, 15}));
@@ -56,9 +57,9 @@ TEST(CallbackReentry, DefinityCallbackReadsThePostedDisplayAndTheNewLampState)
 
 TEST(CallbackReentry, MeridianCallbackReadsTheDisplayFromTheTimerAndTheFlush)
 {
-    DecoderDriver<DMERIDIAN> driver;
-    ReadingCallback callback(*driver.port);
-    driver.port->SetEventSink(callback);
+    PacketDriver<DMERIDIAN> driver;
+    ReadingCallback callback(driver.decoder);
+    driver.context.SetEventSink(callback);
     driver.Send(0, 0x58, {0x42, 0x02, 0x03, 0x01, 0x00, 'H', 'i'});
     driver.Advance(500);
     driver.Send(0, 0x58, {0x42, 0x02, 0x05, 0x21});

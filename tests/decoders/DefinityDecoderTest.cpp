@@ -3,7 +3,9 @@
 // posting rule.
 #include <gtest/gtest.h>
 
-#include "DecoderDriver.h"
+#include <cstring>
+
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "decoders/DEFINITY2D.h"
 #include "support/TraceCapture.h"
@@ -20,9 +22,9 @@ class Definity : public testing::Test {
 protected:
     uint8_t Send(uint8_t type, const std::vector<uint8_t>& frame) { return driver.Send(kLine, type, frame); }
     uint8_t Show(const std::string& text) { return Send(kX, DisplayFrame(text)); }
-    std::string Display() const { return driver.port->Text(kLine, 50); }
+    std::string Display() const { return driver.Text(kLine, 50); }
 
-    DecoderDriver<DEFINITY2D> driver{kStart};
+    PacketDriver<DEFINITY2D> driver{kStart};
 };
 
 // The trace line that holds `text` ("" when none does).
@@ -96,7 +98,7 @@ class DefinityMessages : public testing::TestWithParam<MessageCase> {};
 
 TEST_P(DefinityMessages, PostExactlyTheirEvents)
 {
-    DecoderDriver<DEFINITY2D> driver{kStart};
+    PacketDriver<DEFINITY2D> driver{kStart};
     const MessageCase& c = GetParam();
     EXPECT_EQ(driver.Send(kLine, c.type, Frame(c.information)), 1);
     EXPECT_EQ(driver.Take(), c.events);
@@ -108,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Definity, DefinityMessages, testing::ValuesIn(kMessageC
 TEST_F(Definity, LampsAreStoredByColourAndIndex)
 {
     Send(kX, Frame({0x80, 0x2F, 15, 0x80, 0x28, 16}));
-    const ZAQ16_PHONE_STATUS status = driver.Status(kChannel);
+    const ZAQ16_PHONE_STATUS status = driver.Status(kLine);
     EXPECT_EQ(status.lamps[0].state, QXEVT_LIGHT_ON);
     EXPECT_EQ(status.lamps[0].param, 0x100u);
     EXPECT_EQ(status.lamps[256].state, QXEVT_LIGHT_FLASHING);
@@ -119,9 +121,9 @@ TEST_F(Definity, LampsAreStoredByColourAndIndex)
 TEST_F(Definity, HookIsStored)
 {
     Send(kH, Frame({0x80, 0x02, 0x00}));
-    EXPECT_EQ(driver.Status(kChannel).hookState, QXEVT_OFFHOOK);
+    EXPECT_EQ(driver.Status(kLine).hookState, QXEVT_OFFHOOK);
     Send(kH, Frame({0x80, 0x01, 0x00}));
-    EXPECT_EQ(driver.Status(kChannel).hookState, QXEVT_ONHOOK);
+    EXPECT_EQ(driver.Status(kLine).hookState, QXEVT_ONHOOK);
 }
 
 TEST_F(Definity, LampField13IsTraced)
@@ -154,7 +156,7 @@ class DefinityFrames : public testing::TestWithParam<FrameCase> {};
 
 TEST_P(DefinityFrames, AreCheckedBeforeDecoding)
 {
-    DecoderDriver<DEFINITY2D> driver{kStart};
+    PacketDriver<DEFINITY2D> driver{kStart};
     const FrameCase& c = GetParam();
     EXPECT_EQ(driver.Send(kLine, kX, c.frame), c.result);
     const std::vector<Posted> expected =
@@ -211,7 +213,7 @@ TEST_F(Definity, TextGoesToTheCursorAndEraseToEndPostsOnce)
     EXPECT_EQ(Display(), "     AB" + std::string(43, ' '));
     Show(EraseToEnd());
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
-    EXPECT_EQ(driver.port->Display().Cursor(kLine), 7u);
+    EXPECT_EQ(driver.decoder.Display().Cursor(kLine), 7u);
 }
 
 TEST_F(Definity, EraseToEndBlanksFromTheCursor)
@@ -229,7 +231,7 @@ TEST_F(Definity, ErasedTextIsPostedWithTheNextFlush)
     Send(kX, Frame({0x80, 0x2F, 15}));
     EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51), Event(QXEVT_LIGHT_ON, 0x100)}));
     char text[51] = {};
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, sizeof text), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, sizeof text), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(std::string(text, 50), "BYE" + std::string(47, ' '));
 }
 
@@ -290,12 +292,12 @@ class DefinityEscapes : public testing::TestWithParam<EscapeCase> {};
 
 TEST_P(DefinityEscapes, LeaveTheDisplayAsExpected)
 {
-    DecoderDriver<DEFINITY2D> driver{kStart};
+    PacketDriver<DEFINITY2D> driver{kStart};
     const EscapeCase& c = GetParam();
     EXPECT_EQ(driver.Send(kLine, kX, DisplayFrame(c.text)), 1);
-    EXPECT_EQ(driver.port->Text(kLine, 10), c.display);
-    EXPECT_EQ(driver.port->Record(kLine).text[50], '\0');
-    EXPECT_LE(driver.port->Display().Cursor(kLine), 50u);
+    EXPECT_EQ(driver.Text(kLine, 10), c.display);
+    EXPECT_EQ(driver.Record(kLine).text[50], '\0');
+    EXPECT_LE(driver.decoder.Display().Cursor(kLine), 50u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Definity, DefinityEscapes, testing::ValuesIn(kEscapeCases),
@@ -306,9 +308,9 @@ TEST_F(Definity, TextPastTheLastColumnIsDroppedAcrossFrames)
     for (int frame = 0; frame < 30; ++frame) {
         Show(std::string(40, static_cast<char>('a' + frame % 26)));
     }
-    EXPECT_EQ(driver.port->Display().Cursor(kLine), 50u);
+    EXPECT_EQ(driver.decoder.Display().Cursor(kLine), 50u);
     EXPECT_EQ(Display(), std::string(40, 'a') + std::string(10, 'b'));
-    const DisplayRecord& record = driver.port->Record(kLine);
+    const DisplayRecord& record = driver.Record(kLine);
     EXPECT_EQ(record.text[50], '\0');
     EXPECT_EQ(std::string(record.text + 51, 100), std::string(100, ' '));
 }
@@ -327,11 +329,11 @@ TEST_F(Definity, CursorAtTheEndErasesNothing)
 TEST_F(Definity, GetMessageReturnsThePostedDisplay)
 {
     char text[64] = {};
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, sizeof text), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, sizeof text), ZAQ16_RET_SUCCESS);
     Show(CursorTo(0) + "Ext 4711" + EraseToEnd());
     std::memset(text, '#', sizeof text);
     // What the application asks for after QXEVT_MESSAGE_CHANGE(51), even with the cursor elsewhere.
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, 51), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, 51), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(std::string(text, 51), "Ext 4711" + std::string(42, ' ') + std::string(1, '\0'));
     EXPECT_EQ(text[51], '#');
 }
@@ -340,10 +342,10 @@ TEST_F(Definity, GetMessageTruncatesAndChecksTheChannel)
 {
     Show(CursorTo(0) + "Ext 4711" + EraseToEnd());
     char text[8] = {};
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, 3), ZAQ16_RET_TRUNCATED);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, 3), ZAQ16_RET_TRUNCATED);
     EXPECT_EQ(std::string(text, 4), std::string("Ext") + '\0');
-    EXPECT_EQ(driver.port->GetMessage(kStart - 1, text, sizeof text), ZAQ16_RET_INVALID_PARAM);
-    EXPECT_EQ(driver.port->GetMessage(kStart + 16, text, sizeof text), ZAQ16_RET_INVALID_PARAM);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kStart - 1, text, sizeof text), ZAQ16_RET_INVALID_PARAM);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kStart + 16, text, sizeof text), ZAQ16_RET_INVALID_PARAM);
 }
 
 // ---------------------------------------------------------------- posting rule
@@ -369,7 +371,7 @@ TEST_P(DefinityPostingRule, RepeatsFollowTheEventUpdateSwitch)
     const RuleCase& c = GetParam();
     for (const bool updates : {false, true}) {
         const size_t expected = updates || c.repeatPostedWithUpdatesOff ? 2 : 1;
-        EXPECT_EQ(DecoderDriver<DEFINITY2D>::EventsOfARepeat(updates, c.type, Frame(c.information)), expected) << "event updates " << updates;
+        EXPECT_EQ(PacketDriver<DEFINITY2D>::EventsOfARepeat(updates, c.type, Frame(c.information)), expected) << "event updates " << updates;
     }
 }
 

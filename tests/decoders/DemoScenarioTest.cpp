@@ -1,25 +1,47 @@
-// The demo scenario that zaqsim plays: it parses, its Definity unit (0) and
-// Meridian unit (1) give the events of their calls, each lasts about a minute,
-// and a second pass (zaqsim --loop) gives the same events again.
+// The demo scenario that zaqsim plays: it parses, its Definity unit (0),
+// Meridian unit (1), Merlin Magix unit (6) and Inter-Tel unit (7) give the
+// events of their calls, each lasts about a minute, and a second pass
+// (zaqsim --loop) gives the same events again.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-// The decoders on a DecoderContext come before the port's test helpers, whose
-// Packet() would hide the packet type from their headers.
-#include "decoders/INTERTELD.h"
-#include "decoders/MERLINMAGIXD.h"
-
-#include "ContextEventLog.h"
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "EventLog.h"
-#include "PacketFrame.h"
 #include "Scenario.h"
+#include "base/Trace.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "support/TempDir.h"
+#include "unit/PacketFramer.h"
 
 namespace {
+
+// Frames the bytes a unit sends into packets for a driver's decoder.
+template <typename Decoder>
+class FramedFeed final : private PacketFramer::Receiver {
+public:
+    explicit FramedFeed(PacketDriver<Decoder>& driver)
+        : driver_(driver), framer_(driver.context.StartChannel(), *this, &Trace)
+    {
+    }
+    void Feed(const std::string& bytes)
+    {
+        framer_.Feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), driver_.clock.Now());
+    }
+
+private:
+    void OnPacket(const FramedPacket& framed) override
+    {
+        driver_.Send(framed.Channel(), framed.Type(), std::vector<uint8_t>(framed.data, framed.data + framed.Length()));
+    }
+    void OnLine(std::string_view) override {}
+
+    PacketDriver<Decoder>& driver_;
+    PacketFramer framer_;
+};
 
 const char* const kDemo = ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.scn";
 
@@ -43,45 +65,16 @@ std::string WithoutTimes(const std::string& lines)
 template <typename Decoder>
 Played PlayTwice(const std::vector<zaqsim::PlayItem>& items, uint32_t startChannel)
 {
-    DecoderDriver<Decoder> driver(startChannel);
-    Played played;
-    for (int pass = 0; pass < 2; ++pass) {
-        EventLog log(*driver.port, driver.clock);
-        driver.port->SetEventSink(log);
-        for (const zaqsim::PlayItem& item : items) {
-            driver.Advance(item.delayMs);
-            played.durationMs += pass == 0 ? item.delayMs : 0;
-            Feed(*driver.wire, std::vector<uint8_t>(item.bytes.begin(), item.bytes.end()));
-            while (!driver.wire->input.empty()) {
-                driver.port->Step();
-            }
-        }
-        driver.Advance(1000);  // the last display timers
-        played.passes.push_back(WithoutTimes(log.text));
-    }
-    return played;
-}
-
-// The same for a decoder built on a DecoderContext: each item's packet is
-// handed over as the reader frames it (start marker, channel, type, length,
-// payload, checksum).
-template <typename Decoder>
-Played PlayTwiceOnContext(const std::vector<zaqsim::PlayItem>& items, uint32_t startChannel)
-{
     PacketDriver<Decoder> driver(startChannel);
+    FramedFeed<Decoder> unit(driver);
     Played played;
     for (int pass = 0; pass < 2; ++pass) {
-        ContextEventLog log(driver.decoder, driver.clock);
+        EventLog log(driver.decoder, driver.clock);
         driver.context.SetEventSink(log);
         for (const zaqsim::PlayItem& item : items) {
             driver.Advance(item.delayMs);
             played.durationMs += pass == 0 ? item.delayMs : 0;
-            const std::vector<uint8_t> bytes(item.bytes.begin(), item.bytes.end());
-            if (bytes.size() >= 5 && bytes[0] == zaqsim::kPacketStart && bytes[3] + 5u == bytes.size()) {
-                driver.Send(bytes[1], bytes[2], std::vector<uint8_t>(bytes.begin() + 4, bytes.end() - 1));
-            } else {
-                ADD_FAILURE() << "not a packet: " << item.bytes;
-            }
+            unit.Feed(item.bytes);
         }
         driver.Advance(1000);  // the last display timers
         played.passes.push_back(WithoutTimes(log.text));
@@ -191,7 +184,7 @@ TEST_F(DemoScenario, MeridianUnitPlaysACallWithHoldAndACallForward)
 TEST_F(DemoScenario, MerlinUnitPlaysACallWithHold)
 {
     ASSERT_GE(scenario.units.size(), 7u);
-    const Played played = PlayTwiceOnContext<MERLINMAGIXD>(scenario.units[6], 97);
+    const Played played = PlayTwice<MERLINMAGIXD>(scenario.units[6], 97);
     EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_merlin.events"));
     ExpectALoopOfAboutAMinute(played);
 }
@@ -199,7 +192,7 @@ TEST_F(DemoScenario, MerlinUnitPlaysACallWithHold)
 TEST_F(DemoScenario, InterTelUnitPlaysACallWithHold)
 {
     ASSERT_GE(scenario.units.size(), 8u);
-    const Played played = PlayTwiceOnContext<INTERTELD>(scenario.units[7], 113);
+    const Played played = PlayTwice<INTERTELD>(scenario.units[7], 113);
     EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_intertel.events"));
     ExpectALoopOfAboutAMinute(played);
 }

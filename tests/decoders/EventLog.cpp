@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/EventNames.h"
-#include "unit/ZAQ16PORT.h"
+#include "decoders/Decoder.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ std::string Readable(const std::vector<char>& display)
 
 }  // namespace
 
-EventLog::EventLog(ZAQ16PORT& port, const FakeClock& clock) : port_(port), clock_(clock), start_(clock.Now()) {}
+EventLog::EventLog(Decoder& decoder, const FakeClock& clock) : decoder_(decoder), clock_(clock), start_(clock.Now()) {}
 
 uint32_t EventLog::Post(const ZAQ16_EVENT& event)
 {
@@ -45,7 +45,7 @@ uint32_t EventLog::Post(const ZAQ16_EVENT& event)
     text += head;
     if (event.eventCode == QXEVT_MESSAGE_CHANGE) {
         std::vector<char> display(event.param);
-        port_.GetMessage(event.channel, display.data(), event.param);
+        decoder_.GetMessageOfChannel(event.channel, display.data(), event.param);
         text += " \"" + Readable(display) + "\"";
     }
     text += "\n";

@@ -9,17 +9,17 @@
 #include "base/EventSink.h"
 #include "support/FakeClock.h"
 
-class ZAQ16PORT;
+class Decoder;
 
 class EventLog : public EventSink {
 public:
-    EventLog(ZAQ16PORT& port, const FakeClock& clock);
+    EventLog(Decoder& decoder, const FakeClock& clock);
     uint32_t Post(const ZAQ16_EVENT& event) override;
 
     std::string text;
 
 private:
-    ZAQ16PORT& port_;
+    Decoder& decoder_;
     const FakeClock& clock_;
     uint32_t start_;
 };

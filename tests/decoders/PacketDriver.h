@@ -3,6 +3,7 @@
 // and opens its context's records to the tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -60,6 +61,8 @@ public:
     }
 
     const DisplayRecord& Record(uint8_t channel) const { return context.displays[channel]; }
+    // The first `length` bytes of the record's text.
+    std::string Text(uint8_t channel, size_t length) const { return std::string(context.displays[channel].text, length); }
     // The display text as GetMessage returns it.
     std::string Display(uint8_t channel)
     {
@@ -70,6 +73,16 @@ public:
     }
 
     void EventUpdates(bool on) { context.SetEventUpdates(on); }
+
+    // How many events the same packet sent twice posts, with event updates on or off.
+    static size_t EventsOfARepeat(bool updates, uint8_t type, const std::vector<uint8_t>& data)
+    {
+        PacketDriver driver;
+        driver.EventUpdates(updates);
+        driver.Send(0, type, data);
+        driver.Send(0, type, data);
+        return driver.Take().size();
+    }
 
     EventCollector events;
     FakeClock clock;

@@ -9,6 +9,7 @@
 #include "LinkFixture.h"
 #include "platform/Program.h"
 #include "qxzaqlnk.h"
+#include "support/EventCollector.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
@@ -133,7 +134,8 @@ TEST_F(FirmwareUpload, ReceiverNobodyHereWroteGetsTheSameBytes)
     // The port is reached as a COM port of the COM directory.
     std::filesystem::create_directories(dir.File("com"));
     std::filesystem::create_symlink(link, dir.File("com/COM9"));
-    auto port = std::make_shared<ZAQ16PORT>("\\\\.\\COM9", 1);
+    EventCollector events;
+    auto port = std::make_shared<ZAQ16PORT>("\\\\.\\COM9", 1, events);
     ASSERT_TRUE(port->IsOpen());
     ASSERT_TRUE(port->StartThread(0));
     std::atomic<uint32_t> status{ZAQ16_RET_PENDING};

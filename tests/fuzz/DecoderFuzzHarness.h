@@ -1,7 +1,6 @@
-// Runs one fuzz input through a decoder, as its unit would feed it: framed
-// packets through an in-memory device, time passing for the display timers,
-// and the read-back calls of an application, including from inside the event
-// callback.
+// Runs one fuzz input through a decoder, packet by packet as its port hands
+// them over, with time passing for the display timers and the read-back calls
+// of an application, including from inside the event callback.
 //
 // Input records:
 //   P (0x00 to 0xEF), type, length, payload   a packet for local channel P & 0x0F; when P & 0x10
@@ -14,15 +13,13 @@
 // A record cut short by the end of the input takes what is left.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "../decoders/DefinityFrames.h"
-#include "support/FakeClock.h"
-#include "support/MemorySerialDevice.h"
-#include "unit/ZAQ16PORT.h"
+#include "../decoders/PacketDriver.h"
 
 namespace fuzz {
 
@@ -33,53 +30,53 @@ constexpr uint8_t kUpdatesRecord = 0xF3;
 constexpr uint8_t kWithFrameCheck = 0x10;
 constexpr uint32_t kStartChannel = 17;
 
+// The phone status of a system channel, as QXZAQGetPhoneStatus reads it.
+inline void ReadPhoneStatus(Decoder& decoder, uint32_t channel)
+{
+    ZAQ16_PHONE_STATUS status;
+    decoder.Context().CopyPhoneStatus(static_cast<uint8_t>(channel - kStartChannel), &status);
+}
+
 // Reads the display of every display change from inside the post, with a
 // buffer of exactly the announced size, as an application callback may.
 class ReadingCallback : public EventSink {
 public:
-    explicit ReadingCallback(ZAQ16PORT& port) : port_(port) {}
+    explicit ReadingCallback(Decoder& decoder) : decoder_(decoder) {}
     uint32_t Post(const ZAQ16_EVENT& event) override
     {
         if (event.eventCode == QXEVT_MESSAGE_CHANGE && event.param <= 4096) {
             std::vector<char> text(event.param);
-            port_.GetMessage(event.channel, text.data(), event.param);
+            decoder_.GetMessageOfChannel(event.channel, text.data(), event.param);
         }
-        ZAQ16_PHONE_STATUS status;
-        port_.GetPhoneStatus(event.channel, &status);
+        ReadPhoneStatus(decoder_, event.channel);
         return 0;
     }
 
 private:
-    ZAQ16PORT& port_;
+    Decoder& decoder_;
 };
 
-template <typename Decoder>
+template <typename FamilyDecoder>
 int RunDecoder(const uint8_t* data, size_t size)
 {
-    auto wire = std::make_shared<Wire>();
-    FakeClock clock;
-    auto port = std::make_shared<Decoder>(nullptr, kStartChannel);
-    port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-    port->Timers().SetClock(clock);
-    ReadingCallback callback(*port);
-    port->SetEventSink(callback);
+    PacketDriver<FamilyDecoder> driver(kStartChannel);
+    ReadingCallback callback(driver.decoder);
+    driver.context.SetEventSink(callback);
 
     size_t at = 0;
     auto next = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
     while (at < size) {
         const uint8_t kind = next();
         if (kind == kTimeRecord) {
-            clock.Advance(10u * next());
-            port->Timers().RunDue();
+            driver.Advance(10u * next());
         } else if (kind == kMessageRecord) {
             const uint32_t channel = kStartChannel - 1 + next();
             std::vector<char> text(next());
-            port->GetMessage(channel, text.data(), static_cast<uint32_t>(text.size()));
+            driver.decoder.GetMessageOfChannel(channel, text.data(), static_cast<uint32_t>(text.size()));
         } else if (kind == kStatusRecord) {
-            ZAQ16_PHONE_STATUS status;
-            port->GetPhoneStatus(kStartChannel - 1 + next(), &status);
+            ReadPhoneStatus(driver.decoder, kStartChannel - 1 + next());
         } else if (kind == kUpdatesRecord) {
-            port->m_EventUpdateFlag = port->m_EventUpdateFlag != 0 ? 0 : 1;
+            driver.EventUpdates(!driver.context.EventUpdates());
         } else {
             const uint8_t type = next();
             const size_t length = std::min<size_t>(next(), size - at);
@@ -89,8 +86,7 @@ int RunDecoder(const uint8_t* data, size_t size)
                 payload = definity_test::WithFcs(payload);
                 payload.resize(std::min<size_t>(payload.size(), 255));
             }
-            Feed(*wire, Packet(kind & 0x0F, type, payload));
-            port->Step();
+            driver.Send(kind & 0x0F, type, payload);
         }
     }
     return 0;

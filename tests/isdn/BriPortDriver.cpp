@@ -19,14 +19,17 @@ uint32_t& NextClockStart()
 }  // namespace
 
 BriPortDriver::BriPortDriver(uint32_t startChannel, std::shared_ptr<isdn::IsdnMonitor> monitor)
-    : port(std::make_shared<BRI>(nullptr, startChannel, std::move(monitor)))
+    : port(std::make_shared<ZAQ16PORT>(nullptr, startChannel, events,
+                                       [&monitor](DecoderContext& context) -> std::unique_ptr<Decoder> {
+                                           return std::make_unique<BRI>(context, std::move(monitor));
+                                       })),
+      bri(static_cast<BRI*>(port->GetDecoder()))
 {
     clock.Set(NextClockStart());
     port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-    port->SetEventSink(events);
     port->Timers().SetClock(clock);
-    port->StartTick();
-    port->isdnFrontEnd->Advance(clock.Now());
+    bri->StartTick();
+    bri->isdnFrontEnd->Advance(clock.Now());
 }
 
 BriPortDriver::~BriPortDriver()
@@ -36,10 +39,12 @@ BriPortDriver::~BriPortDriver()
 
 uint8_t BriPortDriver::Send(uint8_t chdev, const Bytes& frame)
 {
-    Bytes bytes = Packet(chdev, (chdev & 1) != 0 ? kFromCpe : kFromCo, frame);
-    bytes.erase(bytes.begin());  // the reader has consumed the start marker
-    ::Feed(*wire, bytes);
-    return port->HandlePacket();
+    Packet packet;
+    packet.channel = chdev;
+    packet.type = (chdev & 1) != 0 ? kFromCpe : kFromCo;
+    packet.data = frame.data();
+    packet.length = static_cast<uint32_t>(frame.size());
+    return bri->Decode(packet);
 }
 
 void BriPortDriver::Feed(const Bytes& bytes)

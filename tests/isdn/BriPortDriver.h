@@ -1,6 +1,7 @@
-// Drives a BRI port without a thread: packets go in through an in-memory
-// device as the unit frames them, a fake clock moves the port's timer queue
-// (and so its 100 ms tick), and the port's events are kept with their records.
+// Drives a BRI port without a thread: packets go straight to its BRI decoder
+// (raw bytes through an in-memory device and the port's reader), a fake clock
+// moves the port's timer queue (and so its 100 ms tick), and the port's events
+// are kept with their records.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "isdn/port/BRI.h"
 #include "support/FakeClock.h"
 #include "support/MemorySerialDevice.h"
+#include "unit/ZAQ16PORT.h"
 
 namespace isdntest {
 
@@ -26,7 +28,7 @@ public:
     BriPortDriver(const BriPortDriver&) = delete;
     BriPortDriver& operator=(const BriPortDriver&) = delete;
 
-    // One packet on local channel `chdev`; returns what HandlePacket returned.
+    // One packet on local channel `chdev`; returns what Decode returned.
     uint8_t Send(uint8_t chdev, const Bytes& frame);
     // Raw bytes as the unit sends them, read by the reader loop until none are left.
     void Feed(const Bytes& bytes);
@@ -38,7 +40,8 @@ public:
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
     EventCollector events;
     FakeClock clock;
-    std::shared_ptr<BRI> port;
+    std::shared_ptr<ZAQ16PORT> port;
+    BRI* bri;  // the port's decoder
 };
 
 }  // namespace isdntest

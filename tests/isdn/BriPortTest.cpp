@@ -29,9 +29,9 @@ TEST(BriPort, IsThePortOfTheIsdnFirmwareForLiveAndPlayback)
     for (const PortUse use : {PortUse::Real, PortUse::Virtual}) {
         const PortRef port = CreatePort(ZAQ16_PBX_BRID, use, nullptr, 17);
         ASSERT_NE(port, nullptr);
-        const BRI* bri = dynamic_cast<const BRI*>(port.get());
+        const BRI* bri = dynamic_cast<const BRI*>(port->GetDecoder());
         ASSERT_NE(bri, nullptr);
-        EXPECT_EQ(bri->createdPbxType, ZAQ16_PBX_BRID);
+        EXPECT_EQ(port->createdPbxType, ZAQ16_PBX_BRID);
         EXPECT_EQ(bri->isdnFrontEnd->framerCount, 32u);
         EXPECT_EQ(bri->isdnFrontEnd->mode, 1u) << "two terminals per line";
     }
@@ -69,7 +69,7 @@ TEST(BriPort, CallEventsCarryTheSystemChannelOfTheirBChannel)
         EXPECT_STREQ(recorded[0].status.callingNumber.digits, "5551234");
 
         ZAQ16_CALL_STATUS status{};
-        ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(c.channel, &status), 0u);
+        ASSERT_EQ(driver.bri->isdnFrontEnd->GetStatusByCh(c.channel, &status), 0u);
         EXPECT_EQ(status.callRef, 7u);
         EXPECT_EQ(status.callState, isdn::kActive);
     }
@@ -80,7 +80,7 @@ TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
     // Two units of eight lines each, every B-channel in a call: 32 calls at
     // once in the one pool of the link, more than 16 entities could follow.
     BriPortDriver first(1);
-    BriPortDriver second(17, first.port->Monitor());
+    BriPortDriver second(17, first.bri->Monitor());
     for (BriPortDriver* driver : {&first, &second}) {
         for (uint32_t lineIndex = 0; lineIndex < 8; ++lineIndex) {
             Line line = driver->PortLine(lineIndex);
@@ -98,7 +98,7 @@ TEST(BriPort, FollowsEveryBChannelOfTwoFullyLoadedUnits)
     for (uint32_t channel = 1; channel <= 32; ++channel) {
         BriPortDriver& driver = channel <= 16 ? first : second;
         ZAQ16_CALL_STATUS status{};
-        ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByCh(channel, &status), 0u) << channel;
+        ASSERT_EQ(driver.bri->isdnFrontEnd->GetStatusByCh(channel, &status), 0u) << channel;
         EXPECT_EQ(status.callState, isdn::kActive) << channel;
         EXPECT_EQ(status.bChannel, (channel - 1) % 2 + 1) << channel;
     }
@@ -157,7 +157,7 @@ TEST(BriPort, ItsTickEndsACallWhoseDataLinkStaysDown)
     ASSERT_EQ(line.CpeFrame(Frame(0, 0, 64, {0x53})), kHandled);  // DISC from the CPE
     driver.Advance(89'000);
     ZAQ16_CALL_STATUS status{};
-    ASSERT_EQ(driver.port->isdnFrontEnd->GetStatusByRef(5, &status), 0u);
+    ASSERT_EQ(driver.bri->isdnFrontEnd->GetStatusByRef(5, &status), 0u);
     EXPECT_EQ(status.callState, isdn::kActive) << "T309 runs 90 s";
     EXPECT_TRUE(driver.events.Take().empty());
     driver.Advance(2'000);
@@ -176,7 +176,7 @@ TEST(BriPort, ItsTickEndsASetupNobodyAnswers)
     ASSERT_EQ(line.Co(Q931(9, kSetup, ChannelB(1))), kHandled);
     ZAQ16_CALL_STATUS status{};
     driver.Advance(3'500);
-    EXPECT_EQ(driver.port->isdnFrontEnd->GetStatusByRef(9, &status), 0u) << "T303 runs 4 s";
+    EXPECT_EQ(driver.bri->isdnFrontEnd->GetStatusByRef(9, &status), 0u) << "T303 runs 4 s";
     driver.Advance(1'000);
-    EXPECT_EQ(driver.port->isdnFrontEnd->GetStatusByRef(9, &status), 0xE009000Cu);
+    EXPECT_EQ(driver.bri->isdnFrontEnd->GetStatusByRef(9, &status), 0xE009000Cu);
 }

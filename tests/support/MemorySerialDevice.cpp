@@ -100,7 +100,7 @@ void Feed(Wire& wire, const std::string& text)
     Feed(wire, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-std::vector<uint8_t> Packet(uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload)
+std::vector<uint8_t> UnitPacket(uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload)
 {
     std::vector<uint8_t> bytes = {0x01, channel, type, static_cast<uint8_t>(payload.size())};
     uint8_t sum = 0;

@@ -8,6 +8,7 @@
 
 #include "support/EventCollector.h"
 #include "support/MemorySerialDevice.h"
+#include "support/RecordingDecoder.h"
 #include "support/TempDir.h"
 #include "support/TraceCapture.h"
 #include "unit/ZAQ16PORT.h"
@@ -29,7 +30,7 @@ public:
     }
     DumpBuilder& Record(uint8_t board, uint32_t gapMs, uint8_t channel, std::vector<uint8_t> payload)
     {
-        std::vector<uint8_t> packet = Packet(channel, 0x48, payload);
+        std::vector<uint8_t> packet = UnitPacket(channel, 0x48, payload);
         bytes_.push_back(0x01);
         if (format2_) {
             bytes_.push_back(board);
@@ -57,29 +58,12 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
-class PlayingPort : public ZAQ16PORT {
-public:
-    using ZAQ16PORT::ZAQ16PORT;
-    uint8_t HandlePacket() override
-    {
-        const uint8_t type = ZAQ16PORT::HandlePacket();
-        if (type != 0) {
-            payloads.push_back(std::vector<uint8_t>(packetData, packetData + packetLength));
-            channels.push_back(currentChannel);
-        }
-        return type;
-    }
-    std::vector<std::vector<uint8_t>> payloads;
-    std::vector<uint8_t> channels;
-};
-
 class DumpPlayback : public testing::Test {
 protected:
     // A playback port of board 1 (start channel 17).
     void SetUp() override
     {
-        port = std::make_shared<PlayingPort>(nullptr, 17);
-        port->SetEventSink(events);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 17, events, RecordInto(seen));
         port->onPlaybackEnd = [this](ZAQ16PORT&, ZAQ16PORT::PlaybackEnd phase) { phases.push_back(phase); };
     }
     // Plays on the test's thread; returns the milliseconds it took.
@@ -101,7 +85,26 @@ protected:
     TempDir dir;
     EventCollector events;
     std::vector<ZAQ16PORT::PlaybackEnd> phases;
-    std::shared_ptr<PlayingPort> port;
+    // What reached the port's decoder: each packet's payload, and its channel.
+    std::vector<std::vector<uint8_t>> Payloads() const
+    {
+        std::vector<std::vector<uint8_t>> payloads;
+        for (const SeenPacket& packet : seen) {
+            payloads.push_back(packet.payload);
+        }
+        return payloads;
+    }
+    std::vector<uint8_t> Channels() const
+    {
+        std::vector<uint8_t> channels;
+        for (const SeenPacket& packet : seen) {
+            channels.push_back(packet.channel);
+        }
+        return channels;
+    }
+
+    std::vector<SeenPacket> seen;
+    std::shared_ptr<ZAQ16PORT> port;
 };
 
 TEST_F(DumpPlayback, PortKeepsOnlyItsOwnBoardsRecords)
@@ -113,8 +116,8 @@ TEST_F(DumpPlayback, PortKeepsOnlyItsOwnBoardsRecords)
                                  .Record(1, 0, 4, {0x40})
                                  .Write(dir, "two.dmp");
     PlayToTheEnd(path, 0);
-    EXPECT_EQ(port->payloads, (std::vector<std::vector<uint8_t>>{{0x20}, {0x40}}));
-    EXPECT_EQ(port->channels, (std::vector<uint8_t>{2, 4}));
+    EXPECT_EQ(Payloads(), (std::vector<std::vector<uint8_t>>{{0x20}, {0x40}}));
+    EXPECT_EQ(Channels(), (std::vector<uint8_t>{2, 4}));
     EXPECT_TRUE(FinishedPosted());
     EXPECT_EQ(phases, (std::vector<ZAQ16PORT::PlaybackEnd>{ZAQ16PORT::PlaybackEnd::BeforeFinishedEvent,
                                                            ZAQ16PORT::PlaybackEnd::AfterFinishedEvent}));
@@ -124,7 +127,7 @@ TEST_F(DumpPlayback, OldFormatPlaysEveryRecordOnEveryPort)
 {
     const std::string path = DumpBuilder(false).Record(0, 0, 1, {0x10}).Record(0, 0, 2, {0x20}).Write(dir, "old.dmp");
     PlayToTheEnd(path, -1);
-    EXPECT_EQ(port->payloads.size(), 2u);
+    EXPECT_EQ(Payloads().size(), 2u);
     EXPECT_TRUE(FinishedPosted());
 }
 
@@ -135,7 +138,7 @@ TEST_F(DumpPlayback, TruncatedFileEndsThePlaybackWithItsTraceLineAndStillFinishe
         DumpBuilder(true, {2, 2}).Record(1, 0, 2, {0x20}).Raw({0x01, 0x01, 0, 0, 0, 0, 0x05, 0x48, 0x04, 0xAA}).Write(
             dir, "cut.dmp");
     PlayToTheEnd(path, 0);
-    EXPECT_EQ(port->payloads.size(), 1u);
+    EXPECT_EQ(Payloads().size(), 1u);
     EXPECT_TRUE(trace.Contains("ZAQ16PORT::HAndlePacket board 2 play file error 2")) << trace.Text();
     EXPECT_TRUE(trace.Contains("ZAQ16PORT::Main board 2 finishing 1"));
     EXPECT_TRUE(FinishedPosted());
@@ -169,8 +172,8 @@ TEST_F(DumpPlayback, RecordWithAChannelOf16OrMoreIsDroppedAndPlaybackGoesOn)
                                  .Write(dir, "chdev.dmp");
     PlayToTheEnd(path, 0);
     EXPECT_TRUE(trace.Contains("chdev out of range 18, channel 35"));
-    ASSERT_EQ(port->payloads.size(), 1u);
-    EXPECT_EQ(port->payloads[0], std::vector<uint8_t>{0x33});
+    ASSERT_EQ(Payloads().size(), 1u);
+    EXPECT_EQ(Payloads()[0], std::vector<uint8_t>{0x33});
 }
 
 TEST_F(DumpPlayback, TimingModes)
@@ -204,7 +207,7 @@ TEST_F(DumpPlayback, AFirstGapOfZeroSpendsTheFreeFirstWait)
     const int64_t took = PlayToTheEnd(path, -1);
     EXPECT_GE(took, 750);
     EXPECT_LT(took, 5000);
-    EXPECT_EQ(port->payloads.size(), 3u);
+    EXPECT_EQ(Payloads().size(), 3u);
 }
 
 TEST_F(DumpPlayback, StopEndsEvenAnEndlessGapAtOnce)
@@ -221,7 +224,7 @@ TEST_F(DumpPlayback, StopEndsEvenAnEndlessGapAtOnce)
     port->PlayDumpFile(nullptr);
     EXPECT_TRUE(port->WaitForEnd(3000));
     EXPECT_LT(Clock::now() - start, 1s);
-    EXPECT_EQ(port->payloads.size(), 1u);
+    EXPECT_EQ(Payloads().size(), 1u);
     EXPECT_TRUE(FinishedPosted());
 }
 
@@ -236,20 +239,21 @@ TEST(DumpRecordingOfAPort, EachAcceptedPacketBecomesOneRecordOfTheBoard)
 {
     TempDir dir;
     auto wire = std::make_shared<Wire>();
-    auto port = std::make_shared<ZAQ16PORT>(nullptr, 33);
+    EventCollector events;
+    auto port = std::make_shared<ZAQ16PORT>(nullptr, 33, events);
     port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
     const std::string path = dir.File("rec.dmp");
     WriteWholeFile(path, "H");
     EXPECT_FALSE(port->RecordDumpFile(std::string(300, 'x').c_str()));
     ASSERT_TRUE(port->RecordDumpFile(path.c_str()));
     std::this_thread::sleep_for(50ms);
-    Feed(*wire, Packet(5, 0x58, {0x41, 0x42}));
+    Feed(*wire, UnitPacket(5, 0x58, {0x41, 0x42}));
     Feed(*wire, std::vector<uint8_t>{0x01, 0x03, 0x58, 0x02, 0x41, 0x42, 0x7E});  // bad checksum: not recorded
     for (int step = 0; step < 3; ++step) {
         port->Step();
     }
     port->RecordDumpFile(nullptr);
-    Feed(*wire, Packet(6, 0x58, {0x01}));
+    Feed(*wire, UnitPacket(6, 0x58, {0x01}));
     port->Step();
 
     const std::string file = ReadWholeFile(path);

@@ -83,9 +83,8 @@ protected:
     {
         wire->waitForInput = true;
         wire->responder = [this](const std::string& written) { return receiver.Respond(written); };
-        port = std::make_shared<ZAQ16PORT>(nullptr, 33);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 33, events);
         port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-        port->SetEventSink(events);
         // Ample for a transfer in memory; a fault shows as a time-out, not a hang.
         port->uploadWaitMs = 5000;
         ASSERT_TRUE(port->StartThread(0));
@@ -342,7 +341,8 @@ TEST_F(FirmwareUpload, EveryCommandIsRefusedWhileATransferRuns)
 
 TEST_F(FirmwareUpload, UploadOnAPortWithoutReaderIsNotReady)
 {
-    auto idle = std::make_shared<ZAQ16PORT>(nullptr, 1);
+    EventCollector events;
+    auto idle = std::make_shared<ZAQ16PORT>(nullptr, 1, events);
     idle->AttachDevice(std::make_unique<MemorySerialDevice>(std::make_shared<Wire>()));
     EXPECT_EQ(idle->UploadFirmware(Image(300).c_str()), ZAQ16_RET_NOT_READY);
 }

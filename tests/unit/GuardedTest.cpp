@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/Guarded.h"
+#include "base/Guarded.h"
 #include "support/TraceCapture.h"
 
 namespace {

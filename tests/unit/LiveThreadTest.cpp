@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 // Runs until asked to stop; with `lingerMs`, takes that long to wind down.
 class BusyLive : public CLive {
 public:
-    explicit BusyLive(uint32_t lingerMs = 0) : CLive(nullptr), lingerMs_(lingerMs) {}
+    explicit BusyLive(uint32_t lingerMs = 0) : lingerMs_(lingerMs) {}
     void Main() override
     {
         while (!StopRequested()) {
@@ -100,7 +100,7 @@ TEST(LiveThread, AnOwnerWhoGaveUpLeavesTheThreadToTheNextWaiter)
 // Stopping from the thread itself only asks; the last reference may go on it.
 class SelfStoppingLive : public CLive {
 public:
-    SelfStoppingLive() : CLive(nullptr) {}
+    SelfStoppingLive() = default;
     void Main() override
     {
         selfStop = StopThread(1000);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "support/EventCollector.h"
 #include "support/MemorySerialDevice.h"
 #include "support/TraceCapture.h"
 #include "unit/ZAQ16PORT.h"
@@ -19,7 +20,7 @@ protected:
     void SetUp() override
     {
         wire->waitForInput = true;
-        port = std::make_shared<ZAQ16PORT>(nullptr, 1);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 1, events);
         port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
         ASSERT_TRUE(port->StartThread(0));
     }
@@ -33,6 +34,7 @@ protected:
     }
 
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
+    EventCollector events;
     std::shared_ptr<ZAQ16PORT> port;
 };
 
@@ -74,6 +76,18 @@ TEST_F(PortCommands, SilentUnitTimesOutAfterTheCommandWait)
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     EXPECT_GE(waited, 2900);
     EXPECT_LT(waited, 6000);
+}
+
+TEST_F(PortCommands, OnlyRestartWaitsTheRestartTime)
+{
+    // A light mask that reads "RESTART" is an ordinary command: a silent unit
+    // times it out after the command wait, not after the minute a restart may take.
+    const auto start = Clock::now();
+    EXPECT_EQ(port->SetLightMask(0, "RESTART"), ZAQ16_RET_TIMEOUT);
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_LT(waited, 30000);
+    Answer([](const std::string& line) { return line == "RESTART\r" ? "OK\r\n" : ""; });
+    EXPECT_EQ(port->Restart(), ZAQ16_RET_SUCCESS);
 }
 
 TEST_F(PortCommands, PbxLevelTravelsAsOneRawByteOfAnyValue)

@@ -5,42 +5,19 @@
 #include <memory>
 
 #include "support/EventCollector.h"
+#include "support/RecordingDecoder.h"
 #include "support/MemorySerialDevice.h"
 #include "support/TraceCapture.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
 
-// A plain port that remembers every packet its base HandlePacket accepted.
-class RecordingPort : public ZAQ16PORT {
-public:
-    struct Seen {
-        uint8_t channel;
-        uint8_t type;
-        std::vector<uint8_t> payload;
-        uint32_t board;
-    };
-    using ZAQ16PORT::ZAQ16PORT;
-    uint8_t HandlePacket() override
-    {
-        const uint8_t type = ZAQ16PORT::HandlePacket();
-        if (type != 0) {
-            seen.push_back({currentChannel, packetType,
-                            std::vector<uint8_t>(packetData, packetData + packetLength), currentEvent.board});
-        }
-        return type;
-    }
-    std::vector<Seen> seen;
-    std::string Line() const { return std::string(PendingLine()); }
-};
-
 class ReaderFraming : public testing::Test {
 protected:
     void SetUp() override
     {
-        port = std::make_shared<RecordingPort>(nullptr, 17);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 17, events, RecordInto(seen));
         port->AttachDevice(std::make_unique<MemorySerialDevice>(wire));
-        port->SetEventSink(events);
     }
     // Runs the reader until everything fed has been consumed.
     void Drain()
@@ -58,7 +35,8 @@ protected:
 
     std::shared_ptr<Wire> wire = std::make_shared<Wire>();
     EventCollector events;
-    std::shared_ptr<RecordingPort> port;
+    std::vector<SeenPacket> seen;
+    std::shared_ptr<ZAQ16PORT> port;
 };
 
 TEST_F(ReaderFraming, AnswerLineThenPacket)
@@ -67,11 +45,11 @@ TEST_F(ReaderFraming, AnswerLineThenPacket)
     Feed(*wire, std::vector<uint8_t>{0x01, 0x03, 0x58, 0x02, 0x41, 0x42, 0x7D});
     Drain();
     EXPECT_EQ(port->Answers().serialNumber, 42);
-    ASSERT_EQ(port->seen.size(), 1u);
-    EXPECT_EQ(port->seen[0].channel, 3);
-    EXPECT_EQ(port->seen[0].type, 0x58);
-    EXPECT_EQ(port->seen[0].payload, (std::vector<uint8_t>{0x41, 0x42}));
-    EXPECT_EQ(port->seen[0].board, 1u);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].channel, 3);
+    EXPECT_EQ(seen[0].type, 0x58);
+    EXPECT_EQ(seen[0].payload, (std::vector<uint8_t>{0x41, 0x42}));
+    EXPECT_EQ(seen[0].board, 1u);
 }
 
 TEST_F(ReaderFraming, BadChecksumIsTracedAndNotDecoded)
@@ -79,7 +57,7 @@ TEST_F(ReaderFraming, BadChecksumIsTracedAndNotDecoded)
     TraceCapture trace;
     Feed(*wire, std::vector<uint8_t>{0x01, 0x03, 0x58, 0x02, 0x41, 0x42, 0x7E});
     Drain();
-    EXPECT_TRUE(port->seen.empty());
+    EXPECT_TRUE(seen.empty());
     EXPECT_TRUE(trace.Contains("ERROR  -HandlePacket    BAD PACKAGE chdev 3, channel 20")) << trace.Text();
 }
 
@@ -89,10 +67,10 @@ TEST_F(ReaderFraming, ChannelOf16OrMoreResynchronisesOnAStartMarker)
     // Header 0x11 0x01 0x05: the 0x01 was a start marker, 0x05 is the channel.
     Feed(*wire, std::vector<uint8_t>{0x01, 0x11, 0x01, 0x05, 0x48, 0x01, 0x10, 0xF0});
     Drain();
-    ASSERT_EQ(port->seen.size(), 1u);
-    EXPECT_EQ(port->seen[0].channel, 5);
-    EXPECT_EQ(port->seen[0].type, 0x48);
-    EXPECT_EQ(port->seen[0].payload, std::vector<uint8_t>{0x10});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].channel, 5);
+    EXPECT_EQ(seen[0].type, 0x48);
+    EXPECT_EQ(seen[0].payload, std::vector<uint8_t>{0x10});
     EXPECT_TRUE(trace.Contains("chdev out of range 17, start ch 17"));
     EXPECT_TRUE(trace.Contains("restart from cType"));
 }
@@ -101,9 +79,9 @@ TEST_F(ReaderFraming, ChannelOf16OrMoreWithStartMarkerAsLengthReadsAFreshHeader)
 {
     Feed(*wire, std::vector<uint8_t>{0x01, 0x20, 0x07, 0x01, 0x02, 0x58, 0x01, 0x33, 0xCD});
     Drain();
-    ASSERT_EQ(port->seen.size(), 1u);
-    EXPECT_EQ(port->seen[0].channel, 2);
-    EXPECT_EQ(port->seen[0].payload, std::vector<uint8_t>{0x33});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].channel, 2);
+    EXPECT_EQ(seen[0].payload, std::vector<uint8_t>{0x33});
 }
 
 TEST_F(ReaderFraming, HopelessHeaderIsAbandonedAndTheRestReadsAsText)
@@ -111,11 +89,11 @@ TEST_F(ReaderFraming, HopelessHeaderIsAbandonedAndTheRestReadsAsText)
     Feed(*wire, std::vector<uint8_t>{0x01, 0x20, 0x07, 0x09});
     Feed(*wire, "OK\r\n");
     Drain();
-    EXPECT_TRUE(port->seen.empty());
+    EXPECT_TRUE(seen.empty());
     // The OK after the abandoned header is still a complete line.
-    Feed(*wire, Packet(1, 0x58, {0x10, 0x20}));
+    Feed(*wire, UnitPacket(1, 0x58, {0x10, 0x20}));
     Drain();
-    ASSERT_EQ(port->seen.size(), 1u);
+    ASSERT_EQ(seen.size(), 1u);
 }
 
 TEST_F(ReaderFraming, ShortPayloadIsDroppedWithOneTraceLine)
@@ -123,7 +101,7 @@ TEST_F(ReaderFraming, ShortPayloadIsDroppedWithOneTraceLine)
     TraceCapture trace;
     Feed(*wire, std::vector<uint8_t>{0x01, 0x02, 0x58, 0x05, 0x10, 0x20});
     Drain();
-    EXPECT_TRUE(port->seen.empty());
+    EXPECT_TRUE(seen.empty());
     EXPECT_EQ(trace.Count("data for 19::Read fails"), 1u);
     EXPECT_TRUE(trace.Contains("data for 19::Read fails 2 not enough data"));
 }
@@ -134,7 +112,7 @@ TEST_F(ReaderFraming, TextBeyondTheLineBufferIsDroppedWithOneOverrunLine)
     Feed(*wire, std::string(1030, 'a'));
     Drain();
     EXPECT_EQ(trace.Count("Overrun of buffer!! Reset board 2"), 1u);
-    EXPECT_EQ(port->Line(), std::string(5, 'a'));
+    EXPECT_EQ(std::string(port->PendingLine()), std::string(5, 'a'));
 }
 
 TEST_F(ReaderFraming, CarriageReturnWithoutLineFeedDoesNotEndTheLine)
@@ -178,11 +156,11 @@ TEST_F(ReaderFraming, VanishedDeviceIsReportedOnceAndTheReaderKeepsStepping)
 
 TEST_F(ReaderFraming, PacketDataBeyondThePayloadIsZero)
 {
-    Feed(*wire, Packet(0, 0x48, {0xAA}));
-    Feed(*wire, Packet(0, 0x48, {}));
+    Feed(*wire, UnitPacket(0, 0x48, {0xAA}));
+    Feed(*wire, UnitPacket(0, 0x48, {}));
     Drain();
-    ASSERT_EQ(port->seen.size(), 2u);
-    EXPECT_TRUE(port->seen[1].payload.empty());
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[1].payload.empty());
 }
 
 }  // namespace

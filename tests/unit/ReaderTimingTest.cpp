@@ -6,26 +6,12 @@
 
 #include "support/EventCollector.h"
 #include "support/FakeClock.h"
+#include "support/RecordingDecoder.h"
 #include "support/TimedSerialDevice.h"
 #include "support/TraceCapture.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
-
-// A plain port that remembers the type of every packet its base HandlePacket accepted.
-class CountingPort : public ZAQ16PORT {
-public:
-    using ZAQ16PORT::ZAQ16PORT;
-    uint8_t HandlePacket() override
-    {
-        const uint8_t type = ZAQ16PORT::HandlePacket();
-        if (type != 0) {
-            accepted.push_back(type);
-        }
-        return type;
-    }
-    std::vector<uint8_t> accepted;
-};
 
 std::string Bytes(std::initializer_list<uint8_t> bytes)
 {
@@ -36,10 +22,9 @@ class ReaderTiming : public testing::Test {
 protected:
     void SetUp() override
     {
-        port = std::make_shared<CountingPort>(nullptr, 1);
+        port = std::make_shared<ZAQ16PORT>(nullptr, 1, events, RecordInto(accepted));
         port->AttachDevice(std::make_unique<TimedSerialDevice>(line, clock));
         port->Timers().SetClock(clock);
-        port->SetEventSink(events);
         t0 = clock.Now();
     }
     // Steps the reader until every byte is read and the fake time has reached `until`.
@@ -69,7 +54,8 @@ protected:
     FakeClock clock;
     std::shared_ptr<TimedSerialDevice::Line> line = std::make_shared<TimedSerialDevice::Line>();
     EventCollector events;
-    std::shared_ptr<CountingPort> port;
+    std::vector<SeenPacket> accepted;  // the packets that reached the decoder
+    std::shared_ptr<ZAQ16PORT> port;
     uint32_t t0 = 0;
     int timerFired = 0;
 };
@@ -172,7 +158,7 @@ TEST_P(PacketGaps, GapInsideAPacketDropsItAndTheAnswerAfterIsRead)
     }
     line->Arrive(t0 + 2000, "Serial=7\r\n");
     RunUntil(t0 + 2500);
-    EXPECT_EQ(port->accepted.size(), GetParam().packetsAccepted);
+    EXPECT_EQ(accepted.size(), GetParam().packetsAccepted);
     EXPECT_EQ(port->Answers().serialNumber, 7);
     if (*GetParam().traceLine != '\0') {
         EXPECT_EQ(trace.Count(GetParam().traceLine), 1u) << trace.Text();

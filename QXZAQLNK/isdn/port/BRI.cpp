@@ -1,3 +1,4 @@
+// The ISDN unit's packets to the front end, and the tick of its timers.
 #include "isdn/port/BRI.h"
 
 #include <utility>
@@ -15,36 +16,28 @@ constexpr uint32_t kCallEntities = 60;
 
 }  // namespace
 
-BRI::BRI(const char* portName, uint32_t start_channel, std::shared_ptr<isdn::IsdnMonitor> monitor)
-    : ZAQ16PORT(portName, start_channel),
+BRI::BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> monitor)
+    : Decoder(context),
       monitor_(std::move(monitor)),
-      isdnFrontEnd(std::make_unique<ISDNPT>(*monitor_, static_cast<EventSink&>(*this), start_channel - 1))
+      isdnFrontEnd(std::make_unique<ISDNPT>(*monitor_, static_cast<EventSink&>(*this), context.StartChannel() - 1))
 {
     const uint32_t result = isdnFrontEnd->Start(kMultiTei, kFramers, kCallEntities);
     if (result != 0) {
         Trace(TRACE_INFO, "BRI::BRI", "Start Err (%0x)", result);
     }
+    StartTick();
 }
 
 BRI::~BRI()
 {
-    Timers().Close(tickTimer_);
+    context_.Timers().Close(tickTimer_);
     isdnFrontEnd->Stop();
 }
 
-void BRI::Main()
+uint8_t BRI::Decode(const Packet& packet)
 {
-    StartTick();
-    ZAQ16PORT::Main();
-}
-
-uint8_t BRI::HandlePacket()
-{
-    if (ZAQ16PORT::HandlePacket() == 0) {
-        return 0;
-    }
-    currentEvent.channel = AbsoluteChannel();
-    const uint32_t result = isdnFrontEnd->HDLCFrameRcvd(currentEvent.channel - 1, packetData, packetLength, 0, 0);
+    const uint32_t channel = context_.AbsoluteChannel(packet.channel);
+    const uint32_t result = isdnFrontEnd->HDLCFrameRcvd(channel - 1, packet.data, packet.length, 0, 0);
     if (result != 0) {
         Trace(TRACE_INFO, "BRI::HandlePacket", "HDLCFrameRcvd Err (%0x)", result);
     }
@@ -53,22 +46,23 @@ uint8_t BRI::HandlePacket()
 
 void BRI::StartTick()
 {
+    platform::TimerQueue& timers = context_.Timers();
     if (tickTimer_ == platform::TimerQueue::kNoTimer) {
-        tickTimer_ = Timers().Create();
+        tickTimer_ = timers.Create();
         // The tick is housekeeping: a playback's end does not wait for it.
-        Timers().SetBackground(tickTimer_, true);
+        timers.SetBackground(tickTimer_, true);
     }
-    Timers().Set(tickTimer_, kTickMs, &BRI::TickRoutine, this);
+    timers.Set(tickTimer_, kTickMs, &BRI::TickRoutine, this);
 }
 
 void BRI::TickRoutine(void* context)
 {
-    BRI& port = *static_cast<BRI*>(context);
-    port.isdnFrontEnd->Advance(port.Timers().clock().Now());
-    port.Timers().Set(port.tickTimer_, kTickMs, &BRI::TickRoutine, &port);
+    BRI& bri = *static_cast<BRI*>(context);
+    bri.isdnFrontEnd->Advance(bri.context_.Now());
+    bri.context_.Timers().Set(bri.tickTimer_, kTickMs, &BRI::TickRoutine, &bri);
 }
 
 uint32_t BRI::Post(const ZAQ16_EVENT& event)
 {
-    return PostEvent(event);
+    return context_.Sink().Post(event);
 }

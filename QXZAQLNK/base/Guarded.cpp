@@ -1,4 +1,4 @@
-#include "core/Guarded.h"
+#include "base/Guarded.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "DecoderDriver.h"
+#include "PacketDriver.h"
 
 #include <iomanip>
 #include <ostream>
