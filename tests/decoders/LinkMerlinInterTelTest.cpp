@@ -1,6 +1,7 @@
 // Merlin Magix and Inter-Tel units behind the library's entries: each unit
 // gets its decoder, and a polling application sees the events of a call,
 // reads the display with QXZAQGetMessage and the phone state.
+#include <algorithm>
 #include <chrono>
 #include <numeric>
 #include <thread>
@@ -27,10 +28,12 @@ uint32_t PbxType(uint32_t board)
 // An Inter-Tel packet: frame byte, count, messages, and the byte that makes the sum 0xAA.
 Bytes InterTel(const Bytes& messages, uint8_t frame)
 {
-    Bytes packet{frame, static_cast<uint8_t>(messages.size())};
-    packet.insert(packet.end(), messages.begin(), messages.end());
-    const auto sum = static_cast<uint8_t>(std::accumulate(packet.begin() + 1, packet.end(), 0u));
-    packet.push_back(static_cast<uint8_t>(0xAA - sum));
+    Bytes packet(messages.size() + 3);
+    packet[0] = frame;
+    packet[1] = static_cast<uint8_t>(messages.size());
+    std::copy(messages.begin(), messages.end(), packet.begin() + 2);
+    const auto sum = static_cast<uint8_t>(std::accumulate(packet.begin() + 1, packet.end() - 1, 0u));
+    packet.back() = static_cast<uint8_t>(0xAA - sum);
     return packet;
 }
 
