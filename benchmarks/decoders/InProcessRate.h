@@ -15,3 +15,6 @@ struct Rate {
 };
 
 Rate MeasureInProcess(const PacketMix& mix, double seconds);
+// The decoder alone: each packet handed to Decode as the reader frames it,
+// the display timers run between packets; no byte stream to frame.
+Rate MeasureDecoderAlone(const PacketMix& mix, double seconds);
