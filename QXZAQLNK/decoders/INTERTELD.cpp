@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/Trace.h"
-#include "decoders/IdlePhoneStatus.h"
 #include "decoders/InterTelTables.h"
 #include "decoders/LockHold.h"
 
@@ -48,7 +47,6 @@ INTERTELD::INTERTELD(DecoderContext& context)
               [this](uint8_t channel) { TimerCompletionINTERTELD(channel); })
 {
     status_.InitialiseLamps(QXEVT_LIGHT_OFF, &InitialLampParam);
-    SetIdlePhoneStatus(context);
     {
         LockHold hold(context.statusLock);
         for (ZAQ16_PHONE_STATUS& status : context.phoneStatus) {

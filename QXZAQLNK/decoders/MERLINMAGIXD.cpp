@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/Trace.h"
-#include "decoders/IdlePhoneStatus.h"
 #include "decoders/MerlinTables.h"
 
 using namespace merlin;
@@ -45,7 +44,6 @@ MERLINMAGIXD::MERLINMAGIXD(DecoderContext& context)
               [this](uint8_t channel) { TimerCompletionMERLINMAGIXD(channel); })
 {
     onHookMark_.fill(true);
-    SetIdlePhoneStatus(context);
     Trace(TRACE_INFO, "MERLINMAGIXD::MERLINMAGIXD", "Port created for %d", static_cast<int>(context.StartChannel()));
 }
 
