@@ -10,6 +10,8 @@
 #include "decoders/NORSTARD.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "isdn/port/BRI.h"
 #include "unit/ZAQ16PORT.h"
 
@@ -63,11 +65,11 @@ constexpr PortClassRow kPortClasses[] = {
     {ZAQ16_PBX_TELRAD_IS2W, kPlain},
     {ZAQ16_PBX_INTERTEL_AXXESS, kPlain},
     {ZAQ16_PBX_SIEMENS_HICOMD, &Make<HICOMD>},
-    {ZAQ16_PBX_MERLIN_MAGIXD, kPlain},
+    {ZAQ16_PBX_MERLIN_MAGIXD, &Make<MERLINMAGIXD>},
     {ZAQ16_PBX_NORTEL_NORSTARD, &Make<NORSTARD>},
     {ZAQ16_PBX_ERICSSON_MD110, &Make<ERRICSOND>},
     {ZAQ16_PBX_NEAX2400D, &Make<CNeax2400D>},
-    {ZAQ16_PBX_INTERTEL_AXXESSD, kPlain},
+    {ZAQ16_PBX_INTERTEL_AXXESSD, &Make<INTERTELD>},
     {ZAQ16_PBX_NEAX2400_IPXD, &Make<CNeax2400D>},
     {ZAQ16_PBX_NEAX2400_ICSD, &Make<CNeax2400D>},
     {ZAQ16_PBX_NEAX2000D, &Make<CNeax2400D>},

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
@@ -12,6 +13,8 @@
 #include "decoders/NORSTARD.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "platform/SerialDevice.h"
 #include "platform/TimerQueue.h"
 #include "unit/ZAQ16PORT.h"
@@ -141,7 +144,7 @@ constexpr Measurement Of(const char* name)
 constexpr Measurement kMeasurements[] = {
     Of<DEFINITY2D>("DEFINITY2D"), Of<DMERIDIAN>("DMERIDIAN"),   Of<ERRICSOND>("ERRICSOND"),
     Of<NORSTARD>("NORSTARD"),     Of<CNeax2400D>("CNeax2400D"), Of<FUJITSU>("FUJITSU"),
-    Of<HICOMD>("HICOMD"),
+    Of<HICOMD>("HICOMD"),         Of<MERLINMAGIXD>("MERLINMAGIXD"), Of<INTERTELD>("INTERTELD"),
 };
 
 const Measurement* MeasurementOf(const PacketMix& mix)

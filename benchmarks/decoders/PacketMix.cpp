@@ -72,5 +72,18 @@ std::vector<PacketMix> DemoPacketMixes(std::string& error)
                     Sentinel(0x48, {0x00, 0x00, 0xBD, 0x40, 0x4C}), QXEVT_DIGIT_PRESSED, '#'};
     mixes.push_back(fujitsu);
     mixes.push_back(hicom);
+    constexpr size_t kMerlinUnit = 6;
+    if (scenario.units.size() > kMerlinUnit) {
+        // the redial key
+        mixes.push_back({"MERLINMAGIXD", "MerlinMagixD", OnEveryLine(scenario.units[kMerlinUnit]),
+                         Sentinel(0x48, {0x00, 0x11, 0x00, 0x00, 0x08, 0x00, 0x7B, 0x96, 0x57, 0x01, 0x37}),
+                         QXEVT_REDIAL_BUTTON_PRESSED, 0});
+    }
+    constexpr size_t kInterTelUnit = 7;
+    if (scenario.units.size() > kInterTelUnit) {
+        // the # key, with its checksum
+        mixes.push_back({"INTERTELD", "Inter-TelD", OnEveryLine(scenario.units[kInterTelUnit]),
+                         Sentinel(0x48, {0x00, 0x01, 0x4D, 0x5C}), QXEVT_DIGIT_PRESSED, '#'});
+    }
     return mixes;
 }

@@ -16,6 +16,7 @@ struct PacketMix {
 };
 
 // The mixes of the demo's Definity (unit 0), Meridian (unit 1), MD110 (unit 3),
-// Norstar (unit 4), NEAX 2400 (unit 5), Fujitsu 9600 (unit 8) and Hicom (unit 9);
-// empty with `error` set when the scenario cannot be read.
+// Norstar (unit 4), NEAX 2400 (unit 5), Merlin Magix (unit 6), Inter-Tel (unit 7),
+// Fujitsu 9600 (unit 8) and Hicom (unit 9); empty with `error` set when the
+// scenario cannot be read.
 std::vector<PacketMix> DemoPacketMixes(std::string& error);

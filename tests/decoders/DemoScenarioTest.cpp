@@ -1,6 +1,7 @@
-// The demo scenario that zaqsim plays: it parses, its Definity unit (0) and
-// Meridian unit (1) give the events of their calls, each lasts about a minute,
-// and a second pass (zaqsim --loop) gives the same events again.
+// The demo scenario that zaqsim plays: it parses, its Definity unit (0),
+// Meridian unit (1), Merlin Magix unit (6) and Inter-Tel unit (7) give the
+// events of their calls, each lasts about a minute, and a second pass
+// (zaqsim --loop) gives the same events again.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -13,6 +14,8 @@
 #include "decoders/DMERIDIAN.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "support/TempDir.h"
 #include "unit/PacketFramer.h"
 
@@ -312,6 +315,20 @@ TEST_F(DemoScenario, HicomUnitPlaysACallWithHold)
         "145 QXEVT_LIGHT_OFF 0x100",
     });
     EXPECT_EQ(played.passes[0], expected);
+
+TEST_F(DemoScenario, MerlinUnitPlaysACallWithHold)
+{
+    ASSERT_GE(scenario.units.size(), 7u);
+    const Played played = PlayTwice<MERLINMAGIXD>(scenario.units[6], 97);
+    EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_merlin.events"));
+    ExpectALoopOfAboutAMinute(played);
+}
+
+TEST_F(DemoScenario, InterTelUnitPlaysACallWithHold)
+{
+    ASSERT_GE(scenario.units.size(), 8u);
+    const Played played = PlayTwice<INTERTELD>(scenario.units[7], 113);
+    EXPECT_EQ(played.passes[0], ReadWholeFile(ZAQ_DECODER_FIXTURES "/demo_intertel.events"));
     ExpectALoopOfAboutAMinute(played);
 }
 

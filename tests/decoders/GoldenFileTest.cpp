@@ -3,7 +3,7 @@
 // must match fixtures/*.events line for line.
 //
 // A .packets file: "decoder DEFINITY2D|DMERIDIAN|ERRICSOND|NORSTARD|CNeax2400D|
-// FUJITSU|HICOMD",
+// FUJITSU|HICOMD|MERLINMAGIXD|INTERTELD",
 // then one line per packet "[+MS] X|H CHANNEL BYTES..." (a delay after the
 // previous line, the packet type, the local channel, the payload as hex bytes,
 // "quoted text" or esc; a Definity payload gets its frame check sequence
@@ -29,6 +29,8 @@
 #include "decoders/NORSTARD.h"
 #include "decoders/FUJITSU.h"
 #include "decoders/HICOMD.h"
+#include "decoders/INTERTELD.h"
+#include "decoders/MERLINMAGIXD.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -117,6 +119,8 @@ const Player kPlayers[] = {
     {"decoder CNeax2400D", &Play<CNeax2400D>, nullptr},
     {"decoder FUJITSU", &Play<FUJITSU>, nullptr},
     {"decoder HICOMD", &Play<HICOMD>, nullptr},
+    {"decoder MERLINMAGIXD", &Play<MERLINMAGIXD>, nullptr},
+    {"decoder INTERTELD", &Play<INTERTELD>, nullptr},
 };
 
 std::vector<std::filesystem::path> PacketFiles()
