@@ -36,12 +36,7 @@ ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sin
     }
 }
 
-ZAQ16PORT::~ZAQ16PORT()
-{
-    if (dumpFile != nullptr) {
-        std::fclose(dumpFile);
-    }
-}
+ZAQ16PORT::~ZAQ16PORT() = default;
 
 void ZAQ16PORT::WakeForStop()
 {
@@ -174,40 +169,6 @@ void ZAQ16PORT::OnPacket(const FramedPacket& framed)
     packet.data = framed.data;
     packet.length = framed.Length();
     HandlePacket(packet);
-}
-
-bool ZAQ16PORT::ReadRecordedPacket(Packet& packet)
-{
-    uint8_t header[3] = {};
-    if (std::fread(header, 1, 3, dumpFile) < 3) {
-        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
-        return false;
-    }
-    // A recorded header is as the unit's was accepted: no resynchronisation.
-    if (header[0] >= kChannels) {
-        Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", header[0],
-              static_cast<int>(header[0] + StartChannel()));
-        return false;
-    }
-    const uint32_t dataCount = static_cast<uint32_t>(header[2]) + 1;
-    if (std::fread(recordData, 1, dataCount, dumpFile) < dataCount) {
-        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
-        return false;
-    }
-    uint8_t sum = 0;
-    for (uint32_t i = 0; i < dataCount; ++i) {
-        sum = static_cast<uint8_t>(sum + recordData[i]);
-    }
-    if (sum != 0) {
-        Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", header[0],
-              static_cast<int>(context.AbsoluteChannel(header[0])));
-        return false;
-    }
-    packet.channel = header[0];
-    packet.type = header[1];
-    packet.data = recordData;
-    packet.length = header[2];
-    return true;
 }
 
 void ZAQ16PORT::HandlePacket(const Packet& packet)

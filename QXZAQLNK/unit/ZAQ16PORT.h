@@ -20,6 +20,7 @@
 #include "platform/Sync.h"
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
+#include "unit/DumpFileReader.h"
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
 #include "unit/OptionCommands.h"
@@ -138,6 +139,8 @@ private:
     void LiveStep();
     bool PlaybackStep();
     bool PlaybackRecord();
+    // Passes over another unit's record; false (playback ended) when the file ends inside it.
+    bool SkipRecordedPacket();
     void EndPlayback(const char* reason);
     // False when a stop ended the wait.
     bool WaitBeforeRecord(uint32_t recordedGap);
@@ -165,9 +168,8 @@ private:
     void OnLine(std::string_view line) override;
     // Hands a packet the unit or the dump file gave to the decoder.
     void HandlePacket(const Packet& packet);
-    // Playback: one record's packet from the dump file, after its start marker,
-    // into recordData; false (traced) when the file ends inside it or its
-    // checksum fails.
+    // Playback: one record's packet from the dump file, after its start
+    // marker; false (traced) when the file ends inside it or its checksum fails.
     bool ReadRecordedPacket(Packet& packet);
     void PostStartStop(uint32_t channel, bool on);
     char QueryText(char* member, const char* text);
@@ -192,11 +194,8 @@ private:
     DumpRecording recording;
 
     // Playback: the file (read only by the reader thread once it runs).
-    std::FILE* dumpFile = nullptr;
-    // The record being played: its data bytes and checksum.
-    uint8_t recordData[256] = {};
+    DumpFileReader dumpFile;
     std::atomic<bool> playbackOpen{false};
-    bool dumpHasBoardField = false;
     std::atomic<bool> stopPlayback{false};
     // Starts free, so the first wait of a playback returns at once; a stop releases it.
     platform::Lock wakeSemaphore{1};

@@ -9,8 +9,9 @@
 
 namespace {
 
-constexpr int kDumpFormat2 = 0x02;
 constexpr uint8_t kRecordStart = 0x01;
+// A format-2 record's board byte and 4-byte time field.
+constexpr size_t kBoardAndGapSize = 5;
 // At the end of a file, display events still waiting for their quiet time are
 // let out (the decoders' delays are at most half a second).
 constexpr uint32_t kPendingTimersWaitMs = 2000;
@@ -39,23 +40,11 @@ uint32_t ZAQ16PORT::PlayDumpFile(const char* path)
         return ZAQ16_RET_SUCCESS;
     }
     stopPlayback = false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    if (!dumpFile.Open(path)) {
         Trace(TRACE_ERROR, "PlayDumpFile", "File %s NOT FOUND", path);
         stopPlayback = true;
         return ZAQ16_RET_FILE_NOT_FOUND;
     }
-    if (std::fgetc(file) == kDumpFormat2) {
-        dumpHasBoardField = true;
-        const int boards = std::fgetc(file);
-        if (boards != EOF) {
-            std::fseek(file, boards, SEEK_CUR);
-        }
-    } else {
-        dumpHasBoardField = false;
-        std::rewind(file);
-    }
-    dumpFile = file;
     playbackOpen = true;
     Trace(TRACE_INFO, "PlayDumpFile", "File %s opened for playback", path);
     return ZAQ16_RET_SUCCESS;
@@ -67,13 +56,9 @@ bool ZAQ16PORT::PlaybackStep()
         EndPlayback(nullptr);
         return false;
     }
-    const int byte = std::fgetc(dumpFile);
-    if (std::ferror(dumpFile)) {
-        EndPlayback("board %d file error 1\n");
-        return false;
-    }
-    if (byte == EOF) {
-        EndPlayback("board %d finishing 1\n");
+    uint8_t byte = 0;
+    if (!dumpFile.NextByte(byte)) {
+        EndPlayback(dumpFile.Failed() ? "board %d file error 1\n" : "board %d finishing 1\n");
         return false;
     }
     // Playback takes records only; anything between them is skipped.
@@ -83,40 +68,83 @@ bool ZAQ16PORT::PlaybackStep()
 bool ZAQ16PORT::PlaybackRecord()
 {
     Packet packet;
-    if (!dumpHasBoardField) {
+    if (!dumpFile.HasBoardField()) {
         if (ReadRecordedPacket(packet)) {
             HandlePacket(packet);
         }
         return true;
     }
-    uint8_t board = 0;
-    uint8_t gap[4] = {};
-    if (std::fread(&board, 1, 1, dumpFile) != 1 || std::fread(gap, 1, 4, dumpFile) != 4) {
+    const uint8_t* boardAndGap = dumpFile.Take(kBoardAndGapSize);
+    if (boardAndGap == nullptr) {
         EndPlayback("board %d read error 1\n");
         return false;
     }
-    if (board != Board()) {
-        uint8_t skipped[256];
-        if (std::fread(skipped, 1, 2, dumpFile) != 2) {
-            EndPlayback("board %d fread error 1\n");
-            return false;
-        }
-        uint8_t length = 0;
-        if (std::fread(&length, 1, 1, dumpFile) != 1) {
-            EndPlayback("board %d fread error 2\n");
-            return false;
-        }
-        if (std::fread(skipped, 1, length + 1u, dumpFile) != length + 1u) {
-            EndPlayback("board %d fread error 3\n");
-            return false;
-        }
-        return true;
+    if (boardAndGap[0] != Board()) {
+        return SkipRecordedPacket();
     }
+    const uint8_t* gap = boardAndGap + 1;
     const uint32_t recordedGap = gap[0] | (gap[1] << 8) | (gap[2] << 16) | (static_cast<uint32_t>(gap[3]) << 24);
     // A record whose wait a stop cut short is not played.
     if (WaitBeforeRecord(recordedGap) && ReadRecordedPacket(packet)) {
         HandlePacket(packet);
     }
+    return true;
+}
+
+bool ZAQ16PORT::SkipRecordedPacket()
+{
+    if (dumpFile.Take(2) == nullptr) {
+        EndPlayback("board %d fread error 1\n");
+        return false;
+    }
+    const uint8_t* length = dumpFile.Take(1);
+    if (length == nullptr) {
+        EndPlayback("board %d fread error 2\n");
+        return false;
+    }
+    if (dumpFile.Take(*length + 1u) == nullptr) {
+        EndPlayback("board %d fread error 3\n");
+        return false;
+    }
+    return true;
+}
+
+bool ZAQ16PORT::ReadRecordedPacket(Packet& packet)
+{
+    const uint8_t* header = dumpFile.Take(3);
+    if (header == nullptr) {
+        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
+        return false;
+    }
+    const uint8_t channel = header[0];
+    const uint8_t type = header[1];
+    const uint8_t length = header[2];
+    // A recorded header is as the unit's was accepted: no resynchronisation.
+    if (channel >= kChannels) {
+        Trace(TRACE_ERROR, "HandlePacket", "chdev out of range %d, channel %d\n", channel,
+              static_cast<int>(channel + StartChannel()));
+        return false;
+    }
+    const uint32_t dataCount = static_cast<uint32_t>(length) + 1;
+    const uint8_t* data = dumpFile.Take(dataCount);
+    if (data == nullptr) {
+        Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
+        return false;
+    }
+    uint8_t sum = 0;
+    for (uint32_t i = 0; i < dataCount; ++i) {
+        sum = static_cast<uint8_t>(sum + data[i]);
+    }
+    if (sum != 0) {
+        Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", channel,
+              static_cast<int>(context.AbsoluteChannel(channel)));
+        return false;
+    }
+    packet.channel = channel;
+    packet.type = type;
+    // The data stay in the reader's block until the next read: the decoder is done with them by then.
+    packet.data = data;
+    packet.length = length;
     return true;
 }
 
@@ -168,8 +196,7 @@ void ZAQ16PORT::EndPlayback(const char* reason)
         }
         timers.RunDue();
     }
-    std::fclose(dumpFile);
-    dumpFile = nullptr;
+    dumpFile.Close();
     playbackOpen = false;
     if (reason != nullptr) {
         Trace(TRACE_ERROR, "ZAQ16PORT::Main", reason, static_cast<int>(Board() + 1));

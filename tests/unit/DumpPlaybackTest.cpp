@@ -176,6 +176,43 @@ TEST_F(DumpPlayback, RecordWithAChannelOf16OrMoreIsDroppedAndPlaybackGoesOn)
     EXPECT_EQ(Payloads()[0], std::vector<uint8_t>{0x33});
 }
 
+TEST_F(DumpPlayback, RecordWithABadChecksumIsDroppedAndPlaybackGoesOn)
+{
+    TraceCapture trace;
+    const std::string path = DumpBuilder(true, {2, 2})
+                                 .Raw({0x01, 0x01, 0, 0, 0, 0, 0x03, 0x48, 0x01, 0x10, 0xF1})
+                                 .Record(1, 0, 4, {0x44})
+                                 .Write(dir, "checksum.dmp");
+    PlayToTheEnd(path, 0);
+    EXPECT_TRUE(trace.Contains("BAD PACKAGE chdev 3, channel 20")) << trace.Text();
+    EXPECT_EQ(Payloads(), (std::vector<std::vector<uint8_t>>{{0x44}}));
+    EXPECT_TRUE(FinishedPosted());
+}
+
+// The file is read in 64 KiB blocks: records of every length, of both boards,
+// run across several block boundaries and each still arrives whole.
+TEST_F(DumpPlayback, RecordsAcrossBlockBoundariesArriveWhole)
+{
+    DumpBuilder builder(true, {2, 2});
+    std::vector<std::vector<uint8_t>> own;
+    size_t bytes = 0;
+    for (int record = 0; bytes < 3 * 65536; ++record) {
+        std::vector<uint8_t> payload(static_cast<size_t>(record % 200) + 1);
+        for (size_t i = 0; i < payload.size(); ++i) {
+            payload[i] = static_cast<uint8_t>(record + i);
+        }
+        const uint8_t board = record % 3 == 0 ? 0 : 1;
+        builder.Record(board, 0, static_cast<uint8_t>(record % 16), payload);
+        if (board == 1) {
+            own.push_back(payload);
+        }
+        bytes += payload.size() + 10;
+    }
+    PlayToTheEnd(builder.Write(dir, "large.dmp"), 0);
+    EXPECT_EQ(Payloads(), own);
+    EXPECT_TRUE(FinishedPosted());
+}
+
 TEST_F(DumpPlayback, TimingModes)
 {
     const std::string path = DumpBuilder(true, {2, 2})
