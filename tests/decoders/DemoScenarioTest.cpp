@@ -315,6 +315,8 @@ TEST_F(DemoScenario, HicomUnitPlaysACallWithHold)
         "145 QXEVT_LIGHT_OFF 0x100",
     });
     EXPECT_EQ(played.passes[0], expected);
+    ExpectALoopOfAboutAMinute(played);
+}
 
 TEST_F(DemoScenario, MerlinUnitPlaysACallWithHold)
 {
