@@ -191,7 +191,7 @@ TEST_F(PortCommands, LevelsBoardVersionAndSerialQueries)
         if (command == "DISPLAY LEVELS\r") {
             std::string line = "Levels =";
             for (int channel = 0; channel < 16; ++channel) {
-                char field[8];
+                char field[16];
                 std::snprintf(field, sizeof field, " %3d", channel + 100);
                 line += field;
             }
