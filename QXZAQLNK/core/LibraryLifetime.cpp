@@ -8,7 +8,7 @@
 #include "base/EventSink.h"
 #include "core/LinkState.h"
 #include "core/Playback.h"
-#include "core/SystemEventLog.h"
+#include "base/SystemEventLog.h"
 #include "base/Trace.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"

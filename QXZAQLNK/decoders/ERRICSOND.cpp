@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/Trace.h"
-#include "core/SystemEventLog.h"
+#include "base/SystemEventLog.h"
 #include "decoders/EricssonTables.h"
 #include "decoders/TrackedState.h"
 

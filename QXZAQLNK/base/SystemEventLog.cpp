@@ -1,4 +1,4 @@
-#include "core/SystemEventLog.h"
+#include "base/SystemEventLog.h"
 
 #include <atomic>
 #include <cstdio>
