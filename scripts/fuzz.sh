@@ -36,8 +36,13 @@ for source in tests/fuzz/*_fuzz.cpp; do
   targets+=("$(basename "$source" .cpp)")
 done
 
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DZAQ_FUZZ=ON -DZAQ_BUILD_BENCHMARKS=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build build-fuzz --target "${targets[@]}" -j "$(nproc)"
 
 findings=build-fuzz/fuzz-findings
