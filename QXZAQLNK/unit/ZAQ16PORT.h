@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/EventSink.h"
@@ -20,6 +21,7 @@
 #include "platform/Sync.h"
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
+#include "unit/CommandChannel.h"
 #include "unit/DumpFileReader.h"
 #include "unit/DumpRecording.h"
 #include "unit/Live.h"
@@ -27,13 +29,17 @@
 #include "unit/PacketFramer.h"
 #include "unit/SerialPort.h"
 #include "unit/UnitAnswers.h"
+#include "unit/XmodemSender.h"
 
-class ZAQ16PORT : public CLive, public CSerialPort, private PacketFramer::Receiver {
+class ZAQ16PORT : public CLive,
+                  public CSerialPort,
+                  private PacketFramer::Receiver,
+                  private CommandChannel::UnitLine {
 public:
     static constexpr uint32_t kChannels = 16;
-    static constexpr uint32_t kCommandBufferSize = 80;
-    static constexpr uint32_t kCommandWaitMs = 3000;
-    static constexpr uint32_t kRestartWaitMs = 60000;
+    static constexpr uint32_t kCommandBufferSize = CommandChannel::kCommandBufferSize;
+    static constexpr uint32_t kCommandWaitMs = CommandChannel::kCommandWaitMs;
+    static constexpr uint32_t kRestartWaitMs = CommandChannel::kRestartWaitMs;
 
     // Makes the decoder of the port's PBX family on the port's context.
     using DecoderMaker = std::function<std::unique_ptr<Decoder>(DecoderContext&)>;
@@ -54,38 +60,38 @@ public:
     // false when the thread must end. Tests drive a port with it, without a thread.
     bool Step();
 
-    // ---- command protocol (application threads)
-    // Sends text + CR; returns the bytes written (0: not sent).
-    uint32_t SendCmd(const char* text);
-    // Sends `length` bytes of any value + CR. Refused (0) while a firmware upload holds the line.
-    uint32_t SendCmdBytes(const void* bytes, size_t length);
-    // A command the unit confirms with "OK" or refuses with "ERROR" within `answerWaitMs`.
-    uint32_t SetOption(const char* text, uint32_t answerWaitMs = kCommandWaitMs);
+    // ---- command protocol (application threads): the port's command channel
+    uint32_t SendCmd(const char* text) { return commands.SendCmd(text); }
+    uint32_t SendCmdBytes(const void* bytes, size_t length) { return commands.SendCmdBytes(bytes, length); }
+    uint32_t SetOption(const char* text, uint32_t answerWaitMs = kCommandWaitMs)
+    {
+        return commands.SetOption(text, answerWaitMs);
+    }
     uint32_t SetOptionBytes(const void* bytes, size_t length, const char* traceText,
-                            uint32_t answerWaitMs = kCommandWaitMs);
-    // Sends a query and waits up to 800 ms for `member` to leave -1.
-    int32_t QueryValue(std::atomic<int32_t>& member, const char* text);
-
-    // "RESTART": the unit answers once it has started again, within kRestartWaitMs.
-    uint32_t Restart();
-    uint32_t SetOptionValue(UnitOption option, int32_t value);
-    int32_t GetOptionValue(UnitOption option);
-    uint32_t SetPBXLevel(int32_t level);
-    int32_t GetPBXLevel();
+                            uint32_t answerWaitMs = kCommandWaitMs)
+    {
+        return commands.SetOptionBytes(bytes, length, traceText, answerWaitMs);
+    }
+    int32_t QueryValue(std::atomic<int32_t>& member, const char* text) { return commands.QueryValue(member, text); }
+    uint32_t Restart() { return commands.Restart(); }
+    uint32_t SetOptionValue(UnitOption option, int32_t value) { return commands.SetOptionValue(option, value); }
+    int32_t GetOptionValue(UnitOption option) { return commands.GetOptionValue(option); }
+    uint32_t SetPBXLevel(int32_t level) { return commands.SetPBXLevel(level); }
+    int32_t GetPBXLevel() { return commands.GetPBXLevel(); }
     // Light masks 0 and 1: at most 9 characters.
-    uint32_t SetLightMask(int mask, const char* text);
+    uint32_t SetLightMask(int mask, const char* text) { return commands.SetLightMask(mask, text); }
     // Copies the mask with its terminator to `out` (10 bytes) and returns its
     // first character; 0 when the unit gave none.
-    char GetLightMask(int mask, char* out);
-    int32_t GetPBXType();
+    char GetLightMask(int mask, char* out) { return commands.GetLightMask(mask, out); }
+    int32_t GetPBXType() { return commands.GetPBXType(); }
     // Asks for "DISPLAY VERSIONS"; 1 when the firmware version came within 720 ms.
-    int GetBoardInfo();
-    uint32_t GetSerialNumber(uint32_t* serial);
-    int32_t GetDChannelStatus();
+    int GetBoardInfo() { return commands.GetBoardInfo(); }
+    uint32_t GetSerialNumber(uint32_t* serial) { return commands.GetSerialNumber(serial); }
+    int32_t GetDChannelStatus() { return commands.GetDChannelStatus(); }
     // The 16 level bytes, one per line.
-    uint32_t GetPhoneLevels(uint8_t* levels);
+    uint32_t GetPhoneLevels(uint8_t* levels) { return commands.GetPhoneLevels(levels); }
     // The four 16-byte error tables (64 bytes) into `out`, or with null: read and clear them.
-    uint32_t CheckErrors(uint8_t* out);
+    uint32_t CheckErrors(uint8_t* out) { return commands.CheckErrors(out); }
     const char* GetPortName() const { return portName; }
 
     // ---- record and playback
@@ -112,8 +118,8 @@ public:
 
     uint32_t StartChannel() const { return context.StartChannel(); }
     uint32_t Board() const { return context.Board(); }
-    const UnitAnswers& Answers() const { return answers; }
-    void ForgetDChannelStatus() { answers.dchannelStatus = -1; }
+    const UnitAnswers& Answers() const { return commands.Answers(); }
+    void ForgetDChannelStatus() { commands.ForgetDChannelStatus(); }
     // The text line the unit has not ended yet.
     std::string_view PendingLine() const { return framer.PendingLine(); }
 
@@ -147,19 +153,9 @@ private:
     void FirmwareStep();
     void FailUpload();
     void EndTransfer();
-    void SendEndOfTransfer();
-    // One byte of the receiver's; false when none came (or the device has gone).
-    bool ReadTransferByte(uint8_t& byte);
+    enum class TransferRead { Byte, Idle, DeviceGone };
+    TransferRead ReadTransferByte(uint8_t& byte);
     void PostDownloadStatus(uint32_t percent);
-    // One upload at a time holds the line; every other write to the unit is refused meanwhile.
-    bool ClaimTransfer();
-    void ReleaseTransfer();
-    bool TransferClaimed();
-    // A command line (bytes + CR) written as it is, whatever holds the line.
-    uint32_t WriteCommandLine(const void* bytes, size_t length);
-    // One raw character (the error screen's keys), refused during an upload.
-    uint32_t SendRaw(char character);
-
     // Bytes of the live stream, to the framer; a packet they begin is read to its end.
     void TakeBytes(const uint8_t* bytes, size_t count);
     // Reads the rest of the packet the framer is inside: the unit sends it back to back.
@@ -172,24 +168,18 @@ private:
     // marker; false (traced) when the file ends inside it or its checksum fails.
     bool ReadRecordedPacket(Packet& packet);
     void PostStartStop(uint32_t channel, bool on);
-    char QueryText(char* member, const char* text);
-    // Waits (polling every `pollMs`, and at once after each answer line) until
-    // `answered` or `totalMs` have passed; returns the time waited.
-    uint32_t WaitForAnswer(const std::function<bool()>& answered, uint32_t totalMs, uint32_t pollMs);
     void WaitForStopWithin(uint32_t milliseconds);
 
-    UnitAnswers answers;
-    std::atomic<uint32_t> commandResult{0};
-    platform::AutoResetEvent commandEvent;
+    // The command channel's way to the unit: this port's device.
+    uint32_t Send(const void* bytes, size_t size) override;
+    bool Connected() const override { return IsOpen(); }
+
+    CommandChannel commands{*this};
 
     platform::TimerQueue timers;
     DecoderContext context;
     PacketFramer framer;
-    // Set after every answer line, so that a waiting query looks at once.
-    platform::AutoResetEvent answerEvent;
     platform::AutoResetEvent stopSignal;
-    // The device has gone (its reads fail): commands no longer wait for answers.
-    std::atomic<bool> deviceLost{false};
 
     DumpRecording recording;
 
@@ -200,25 +190,13 @@ private:
     // Starts free, so the first wait of a playback returns at once; a stop releases it.
     platform::Lock wakeSemaphore{1};
 
-    // Held while a command line is checked and written, so that nothing goes
-    // out once an upload has claimed the line.
-    std::mutex commandWriteLock;
-    bool uploadClaimed = false;  // under commandWriteLock
-
-    // Firmware transfer: 0 idle, 1 waiting for the receiver, 2 block to send,
-    // 3 block sent, 4 end of transfer sent.
-    std::atomic<uint32_t> downloadState{0};
-    std::FILE* firmwareFile = nullptr;
-    // Held by the reader for each transfer step: the image is closed only between steps.
+    // Firmware transfer: the sender runs on the reader thread while `transferRunning`.
+    std::atomic<bool> transferRunning{false};
+    // Held by the reader for each transfer step: the sender is set up and
+    // dropped only between steps.
     std::mutex transferStepLock;
+    std::optional<XmodemSender> sender;        // under transferStepLock
     std::atomic<bool> transferEntered{false};  // the reader has taken the transfer over
-    struct Transfer {
-        uint32_t creditedC = 0;     // consecutive "C" seen in state 1
-        uint8_t blockNumber = 1;
-        long blockStart = 0;
-        long fileSize = 0;
-        uint32_t lastReported = 0;
-    } transfer;
 
     // Declared last: it goes first, while the context and the timers it uses remain.
     std::unique_ptr<Decoder> decoder;

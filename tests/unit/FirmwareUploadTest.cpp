@@ -11,7 +11,7 @@
 #include "support/EventCollector.h"
 #include "support/MemorySerialDevice.h"
 #include "support/TempDir.h"
-#include "unit/Xmodem.h"
+#include "common/XmodemFormat.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {

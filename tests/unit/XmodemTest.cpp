@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "unit/Xmodem.h"
+#include "common/XmodemFormat.h"
 
 namespace {
 

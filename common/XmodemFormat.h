@@ -1,5 +1,6 @@
-// The sender's side of XMODEM with CRC-16 as the unit's firmware loader
-// speaks it: 133-byte block frames and the control bytes.
+// XMODEM with CRC-16 as the unit's firmware loader speaks it: the control
+// bytes, the 133-byte block frame and its CRC, written once for the library's
+// sender.
 #pragma once
 
 #include <array>

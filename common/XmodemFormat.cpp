@@ -1,5 +1,5 @@
 // XMODEM blocks and their CRC-16, as the sender builds them.
-#include "unit/Xmodem.h"
+#include "common/XmodemFormat.h"
 
 #include <cstring>
 
