@@ -65,6 +65,13 @@ void CommandChannel::EndWaitWith(uint32_t result)
     commandEvent.Set();
 }
 
+std::unique_lock<std::timed_mutex> CommandChannel::TakeTurn(uint32_t waitMs)
+{
+    std::unique_lock<std::timed_mutex> turn(exchangeTurn, std::defer_lock);
+    static_cast<void>(turn.try_lock_for(std::chrono::milliseconds(waitMs)));
+    return turn;
+}
+
 bool CommandChannel::ClaimForUpload()
 {
     std::lock_guard<std::mutex> guard(commandWriteLock);
@@ -137,10 +144,12 @@ uint32_t CommandChannel::SetOptionBytes(const void* bytes, size_t length, const 
     if (length + 1 >= kCommandBufferSize) {
         return ZAQ16_RET_INVALID_PARAM;
     }
-    // One confirmed command at a time, from its line to its answer: the unit
-    // answers in order, so each caller gets the answer to its own command.
-    std::unique_lock<std::timed_mutex> turn(exchangeTurn, std::defer_lock);
-    if (!turn.try_lock_for(std::chrono::milliseconds(answerWaitMs))) {
+    // Refused at once while an upload holds the line, rather than after waiting for a turn.
+    if (UploadClaimed()) {
+        return ZAQ16_RET_NOT_READY;
+    }
+    const std::unique_lock<std::timed_mutex> turn = TakeTurn(answerWaitMs);
+    if (!turn.owns_lock()) {
         return ZAQ16_RET_NOT_READY;
     }
     {

@@ -84,6 +84,11 @@ public:
     const UnitAnswers& Answers() const { return answers; }
     void ForgetDChannelStatus() { answers.dchannelStatus = -1; }
 
+    // One confirmed command at a time, from its line to its answer: the unit
+    // answers in order, so each caller gets the answer to its own command.
+    // The lock is not owned when `waitMs` passed first.
+    std::unique_lock<std::timed_mutex> TakeTurn(uint32_t waitMs);
+
     // ---- a firmware upload holds the line alone
     // False while another upload holds it.
     bool ClaimForUpload();
@@ -118,6 +123,6 @@ private:
     // out once an upload has claimed the line.
     std::mutex commandWriteLock;
     bool uploadClaimed = false;  // under commandWriteLock
-    // Held by a confirmed command from its line to its answer.
+    // Held by a confirmed command (or an upload) from its line to its answer.
     std::timed_mutex exchangeTurn;
 };

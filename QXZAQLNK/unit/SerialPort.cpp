@@ -188,6 +188,16 @@ uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
     return 1;
 }
 
+size_t CSerialPort::Read(void* buffer, size_t size, int64_t capMs)
+{
+    return InStringWithin(buffer, 1, static_cast<uint32_t>(size), capMs);
+}
+
+size_t CSerialPort::Write(const void* bytes, size_t size)
+{
+    return OutString(bytes, 1, static_cast<uint32_t>(size));
+}
+
 void CSerialPort::PurgeInput()
 {
     // Not under the read lock: the device lets a read in progress drop what it holds.

@@ -18,7 +18,7 @@ constexpr uint32_t kFailedReadBackoffMs = 300;
 }  // namespace
 
 ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sink, const DecoderMaker& makeDecoder)
-    : CSerialPort(portName),
+    : serial(portName),
       context(startChannel, sink, timers),
       framer(startChannel, *this, &Trace)
 {
@@ -30,9 +30,15 @@ ZAQ16PORT::ZAQ16PORT(const char* portName, uint32_t startChannel, EventSink& sin
 
 ZAQ16PORT::~ZAQ16PORT() = default;
 
+void ZAQ16PORT::AttachSource(std::unique_ptr<ByteSource> replacement)
+{
+    attachedSource = std::move(replacement);
+    source = attachedSource.get();
+}
+
 void ZAQ16PORT::WakeForStop()
 {
-    InterruptRead();
+    source->InterruptRead();
     stopSignal.Set();
     wakeSemaphore.release();
     // A command still waiting for the unit's answer will not get one.
@@ -91,9 +97,9 @@ void ZAQ16PORT::LiveStep()
         return;
     }
     uint8_t byte = 0;
-    if (InStringWithin(&byte, 1, 1, timers.MsUntilNextDue()) == 1) {
+    if (source->Read(&byte, 1, timers.MsUntilNextDue()) == 1) {
         TakeBytes(&byte, 1);
-    } else if (LastReadFailed()) {
+    } else if (source->LastReadFailed()) {
         commands.LineLost();
         WaitForStopWithin(kFailedReadBackoffMs);
     }
@@ -111,7 +117,7 @@ void ZAQ16PORT::FinishPacket()
     // a read that stays empty for the inter-byte time-out means it is broken.
     while (framer.InsidePacket()) {
         uint8_t byte = 0;
-        if (StopRequested() || InStringWithin(&byte, 1, 1, PacketFramer::kInterByteTimeoutMs) != 1) {
+        if (StopRequested() || source->Read(&byte, 1, PacketFramer::kInterByteTimeoutMs) != 1) {
             framer.DropPartialPacket(timers.clock().Now());
             return;
         }
@@ -185,5 +191,5 @@ uint32_t ZAQ16PORT::GetPhoneStatus(uint32_t channel, ZAQ16_PHONE_STATUS* out)
 
 uint32_t ZAQ16PORT::Send(const void* bytes, size_t size)
 {
-    return OutString(bytes, 1, static_cast<uint32_t>(size));
+    return static_cast<uint32_t>(source->Write(bytes, size));
 }

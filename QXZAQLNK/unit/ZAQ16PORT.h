@@ -1,6 +1,6 @@
 // ZAQ16PORT: one monitoring unit as the library sees it: sixteen consecutive
-// channels from start_channel, a COM port (or none, for playback and tests), a
-// reader thread that separates the unit's byte stream into text lines (the
+// channels from start_channel, a byte source (its COM port; none for
+// playback; memory in tests), a reader thread that separates the unit's byte stream into text lines (the
 // answers of the command protocol) and D-channel packets (handed to the
 // decoder of the unit's PBX family, when it has one), the command operations
 // that application threads call, and the per-channel display and phone state
@@ -21,6 +21,7 @@
 #include "platform/Sync.h"
 #include "platform/TimerQueue.h"
 #include "qxzaqlnk.h"
+#include "unit/ByteSource.h"
 #include "unit/CommandChannel.h"
 #include "unit/DumpFileReader.h"
 #include "unit/DumpRecording.h"
@@ -32,7 +33,6 @@
 #include "unit/XmodemSender.h"
 
 class ZAQ16PORT : public CLive,
-                  public CSerialPort,
                   private PacketFramer::Receiver,
                   private CommandChannel::UnitLine {
 public:
@@ -92,7 +92,17 @@ public:
     uint32_t GetPhoneLevels(uint8_t* levels) { return commands.GetPhoneLevels(levels); }
     // The four 16-byte error tables (64 bytes) into `out`, or with null: read and clear them.
     uint32_t CheckErrors(uint8_t* out) { return commands.CheckErrors(out); }
-    const char* GetPortName() const { return portName; }
+    const char* GetPortName() const { return serial.GetPortName(); }
+
+    // ---- the unit's line: the COM port, or a source a test hands in
+    // Replaces the line the reader reads and commands write (before the reader starts).
+    void AttachSource(std::unique_ptr<ByteSource> replacement);
+    // Gives the COM port another device (tests hand in an in-memory one).
+    void AttachDevice(std::unique_ptr<platform::SerialDevice> device) { serial.AttachDevice(std::move(device)); }
+    bool IsOpen() const { return source->IsOpen(); }
+    // Lets the line go (another port may open the device at once); 1 when it was open.
+    uint32_t Close() { return source->Close(); }
+    void PurgeInput() { source->PurgeInput(); }
 
     // ---- record and playback
     // With a path: appends every packet this unit accepts to that dump file
@@ -170,9 +180,13 @@ private:
     void PostStartStop(uint32_t channel, bool on);
     void WaitForStopWithin(uint32_t milliseconds);
 
-    // The command channel's way to the unit: this port's device.
+    // The command channel's way to the unit: this port's line.
     uint32_t Send(const void* bytes, size_t size) override;
     bool Connected() const override { return IsOpen(); }
+
+    CSerialPort serial;
+    std::unique_ptr<ByteSource> attachedSource;
+    ByteSource* source = &serial;  // the serial port, or the attached source
 
     CommandChannel commands{*this};
 

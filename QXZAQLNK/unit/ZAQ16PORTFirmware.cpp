@@ -42,6 +42,12 @@ uint32_t ZAQ16PORT::UploadFirmware(const char* path)
         commands.ReleaseUpload();
         return ZAQ16_RET_FILE_NOT_FOUND;
     }
+    // A command already waiting for its answer gets it before the line changes hands.
+    const std::unique_lock<std::timed_mutex> turn = commands.TakeTurn(kCommandWaitMs);
+    if (!turn.owns_lock()) {
+        commands.ReleaseUpload();
+        return ZAQ16_RET_NOT_READY;
+    }
     {
         std::lock_guard<std::mutex> guard(transferStepLock);
         sender.emplace(std::move(image), timers.clock(), XmodemSender::Limits{}, &Trace,
@@ -51,7 +57,7 @@ uint32_t ZAQ16PORT::UploadFirmware(const char* path)
     }
     // The receiver's first "C" must reach the transfer, not the text reader:
     // the command goes out once the reader has taken the transfer over.
-    InterruptRead();
+    source->InterruptRead();
     for (uint32_t waited = 0; waited < kReaderTakeOverWaitMs && !transferEntered && ThreadRunning() &&
                               !StopRequested();
          ++waited) {
@@ -106,10 +112,10 @@ void ZAQ16PORT::FailUpload()
 
 ZAQ16PORT::TransferRead ZAQ16PORT::ReadTransferByte(uint8_t& byte)
 {
-    if (InString(&byte, 1, 1) == 1) {
+    if (source->Read(&byte, 1, -1) == 1) {
         return TransferRead::Byte;
     }
-    if (LastReadFailed()) {
+    if (source->LastReadFailed()) {
         return TransferRead::DeviceGone;
     }
     platform::SleepMs(kIdleReadPauseMs);
@@ -147,7 +153,7 @@ void ZAQ16PORT::FirmwareStep()
         FailUpload();
         return;
     }
-    if (!out.empty() && OutString(out.data(), 1, static_cast<uint32_t>(out.size())) != out.size()) {
+    if (!out.empty() && source->Write(out.data(), out.size()) != out.size()) {
         sender->WriteFailed();
     }
     switch (sender->outcome()) {

@@ -267,4 +267,30 @@ TEST_F(CommandChannelTest, WhileAnUploadHoldsTheLineEveryCommandIsRefused)
     EXPECT_EQ(line.Written(), (std::vector<std::string>{"DOWNLOAD\r", "SET BUS\r"}));
 }
 
+TEST_F(CommandChannelTest, UploadTakesTheLineOnlyAfterTheCommandInFlightHasItsAnswer)
+{
+    std::atomic<uint32_t> commandResult{ZAQ16_RET_PENDING};
+    std::thread command([&] { commandResult = channel.SetOption("ENRAW", 10000); });
+    ASSERT_TRUE(line.WaitForWrites(1));
+    ASSERT_TRUE(channel.ClaimForUpload());
+    std::atomic<bool> turnTaken{false};
+    std::thread upload([&] {
+        const auto turn = channel.TakeTurn(10000);
+        turnTaken = turn.owns_lock();
+        channel.ArmAnswer();
+        channel.WriteCommandLine("DOWNLOAD", 8);
+        EXPECT_EQ(channel.AwaitAnswer(10000), std::optional<uint32_t>(ZAQ16_RET_UNIT_ERROR));
+    });
+    // The command's "OK" is its own; the upload's final "ERROR" is the upload's.
+    channel.TakeLine("OK\r");
+    command.join();
+    EXPECT_EQ(commandResult.load(), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(line.WaitForWrites(2));
+    channel.TakeLine("ERROR\r");
+    upload.join();
+    EXPECT_TRUE(turnTaken.load());
+    channel.ReleaseUpload();
+    EXPECT_EQ(line.Written(), (std::vector<std::string>{"ENRAW\r", "DOWNLOAD\r"}));
+}
+
 }  // namespace

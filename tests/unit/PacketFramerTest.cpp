@@ -2,34 +2,13 @@
 // trace lines out, in the order the unit sent them.
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "support/KeptTrace.h"
 #include "unit/PacketFramer.h"
 
 namespace {
-
-std::vector<std::string>& TraceLines()
-{
-    static std::vector<std::string> lines;
-    return lines;
-}
-
-void KeepTrace(int32_t, const char* function, const char* format, ...)
-{
-    char text[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    std::string line = std::string(function) + ": " + text;
-    if (!line.empty() && line.back() == '\n') {
-        line.pop_back();
-    }
-    TraceLines().push_back(line);
-}
 
 // Everything the framer gave out, as text: "P ch type [payload]" or "L line".
 class Outputs : public PacketFramer::Receiver {

@@ -2,31 +2,14 @@
 // clock: what it writes, what it reports, and how each transfer ends.
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <sstream>
 
 #include "common/XmodemFormat.h"
 #include "support/FakeClock.h"
+#include "support/KeptTrace.h"
 #include "unit/XmodemSender.h"
 
 namespace {
-
-std::vector<std::string>& TraceLines()
-{
-    static std::vector<std::string> lines;
-    return lines;
-}
-
-void RecordTrace(int32_t, const char* function, const char* format, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    TraceLines().push_back(std::string(function) + ": " + text);
-}
 
 // What the sender wrote, as words: "B<block number>" per frame, "EOT", "CAN".
 std::string Words(const std::string& written)
@@ -59,7 +42,7 @@ std::vector<uint8_t> Image(size_t size)
 
 struct Harness {
     explicit Harness(size_t imageSize, XmodemSender::Limits limits = {})
-        : sender(Image(imageSize), clock, limits, &RecordTrace,
+        : sender(Image(imageSize), clock, limits, &KeepTrace,
                  [this](uint32_t percent) { progress.push_back(percent); })
     {
         TraceLines().clear();
@@ -214,12 +197,12 @@ TEST(XmodemSender, RefusalsCancelsAndGivingUpAreTraced)
     Harness refused(300, limits);
     refused.Run("C C ACK NAK CAN");
     EXPECT_EQ(TraceLines(), (std::vector<std::string>{
-                                "ZAQ16PORT: Sending packet 1\n", "ZAQ16PORT: ACK 1\n", "ZAQ16PORT: Sending packet 2\n",
-                                "ZAQ16PORT: XMODEM NAK 2\n", "ZAQ16PORT: Sending packet 2\n",
-                                "ZAQ16PORT: XMODEM CANCEL 2\n"}));
+                                "ZAQ16PORT: Sending packet 1", "ZAQ16PORT: ACK 1", "ZAQ16PORT: Sending packet 2",
+                                "ZAQ16PORT: XMODEM NAK 2", "ZAQ16PORT: Sending packet 2",
+                                "ZAQ16PORT: XMODEM CANCEL 2"}));
     Harness silent(300, limits);
     silent.Run("C C +10000");
-    EXPECT_EQ(TraceLines().back(), "ZAQ16PORT: XMODEM NO ANSWER 1\n");
+    EXPECT_EQ(TraceLines().back(), "ZAQ16PORT: XMODEM NO ANSWER 1");
     Harness waiting(300);
     waiting.Run("CAN");
     EXPECT_TRUE(TraceLines().empty());
