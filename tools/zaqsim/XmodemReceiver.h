@@ -13,8 +13,7 @@
 
 namespace zaqsim {
 
-// The unit's own constants, kept apart from the library's on purpose: the
-// other end of the line must not share the code it checks.
+// Kept apart from the library's on purpose: the other end must not share the code it checks.
 namespace xmodem {
 constexpr uint8_t kSoh = 0x01;
 constexpr uint8_t kEot = 0x04;
