@@ -1,8 +1,10 @@
 // Appending a unit's accepted packets to a dump file, one record per write.
 #include "unit/DumpRecording.h"
 
+#include <span>
 #include <vector>
 
+#include "common/DumpFormat.h"
 #include "platform/FileAppend.h"
 
 bool DumpRecording::Start(const std::string& path, uint32_t nowTick)
@@ -43,16 +45,10 @@ void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t
         elapsed = nowTick - lastRecordTick_;
         lastRecordTick_ = nowTick;
     }
-    std::vector<uint8_t> record = {0x01,
-                                   board,
-                                   static_cast<uint8_t>(elapsed),
-                                   static_cast<uint8_t>(elapsed >> 8),
-                                   static_cast<uint8_t>(elapsed >> 16),
-                                   static_cast<uint8_t>(elapsed >> 24),
-                                   header[0],
-                                   header[1],
-                                   header[2]};
-    record.insert(record.end(), data, data + dataCount);
+    std::vector<uint8_t> record;
+    record.reserve(1 + wire::kRecordBoardAndGapSize + wire::kPacketHeaderSize + dataCount);
+    wire::AppendRecordedPacket(record, board, elapsed, std::span<const uint8_t, wire::kPacketHeaderSize>(header, wire::kPacketHeaderSize),
+                               std::span<const uint8_t>(data, dataCount));
     // A file that cannot be opened loses this record; recording goes on.
     platform::AppendToFile(path, record.data(), record.size());
 }

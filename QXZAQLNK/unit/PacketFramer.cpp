@@ -2,6 +2,9 @@
 // checksum, resynchronisation.
 #include "unit/PacketFramer.h"
 
+#include <span>
+
+#include "common/PacketFrame.h"
 #include "common/TraceWriter.h"
 
 namespace {
@@ -171,11 +174,7 @@ void PacketFramer::TakeDataByte(uint8_t byte)
 void PacketFramer::EndPacket()
 {
     state_ = State::Text;
-    uint8_t sum = 0;
-    for (uint32_t i = 0; i < dataCount_; ++i) {
-        sum = static_cast<uint8_t>(sum + data_[i]);
-    }
-    if (sum != 0) {
+    if (!wire::PacketChecksumHolds(std::span<const uint8_t>(data_, dataCount_))) {
         trace_(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", header_[0],
                static_cast<int>(startChannel_ + header_[0]));
         return;
