@@ -32,7 +32,7 @@ struct MqttSettings {
     // Messages in flight at once (sent, not yet acknowledged). libmosquitto
     // needs a limit to send them again after a reconnection, and looks each
     // acknowledgement up in a list, so a long one costs.
-    uint32_t inflightMessages = 100;
+    uint32_t inflightMessages = 1000;
 };
 
 class MqttSession {
@@ -65,6 +65,8 @@ private:
     static void OnConnect(mosquitto*, void* self, int result);
     static void OnDisconnect(mosquitto*, void* self, int result);
     static void OnPublish(mosquitto*, void* self, int messageId);
+    // libmosquitto's own errors (a certificate it refuses, a TLS failure) say why a connection fails.
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
     void Changed();
 
     MqttSettings settings_;
@@ -76,4 +78,6 @@ private:
     std::mutex changeLock_;
     std::condition_variable change_;
     uint64_t changes_ = 0;
+    std::mutex logLock_;
+    std::string lastLogged_;
 };
