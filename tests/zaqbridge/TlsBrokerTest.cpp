@@ -122,6 +122,26 @@ TEST_F(TlsBrokerTest, ABrokerCertificateOfAnotherAuthorityIsRefused)
     EXPECT_EQ(EventsReceived(), 0u);
 }
 
+TEST_F(TlsBrokerTest, ACertificateOfAnotherAuthorityMetOnlyAtAReconnectionIsReportedAndSigtermStillStops)
+{
+    // The broker is away when the bridge starts, so the refused handshake happens on its network thread.
+    const int port = broker->Port();
+    broker->Stop();
+    auto bridge = StartBridge("other-ca.crt", "s3cret");
+    ASSERT_TRUE(bridge);
+    ASSERT_TRUE(bridge->WaitForOutput("unit(s) started", 15000)) << bridge->Output();
+    ASSERT_TRUE(broker->Restart()) << broker->Output();
+    ASSERT_EQ(broker->Port(), port);
+    ASSERT_TRUE(bridge->WaitForOutput("no connection to the broker 127.0.0.1:" + std::to_string(port), 30000))
+        << bridge->Output();
+    bridge->Interrupt();
+    // 5 s for the buffered events, 2 s for the network thread: the half-done
+    // handshake must not keep it until the broker gives up on it (20 s and more).
+    EXPECT_EQ(bridge->Wait(15000), 0) << bridge->Output();
+    EXPECT_NE(bridge->Output().find("event(s) not published"), std::string::npos) << bridge->Output();
+    EXPECT_EQ(EventsReceived(), 0u);
+}
+
 TEST_F(TlsBrokerTest, AWrongPasswordIsRefusedAndTheBridgeStillStopsOnRequest)
 {
     auto bridge = StartBridge("test-ca.crt", "guess");

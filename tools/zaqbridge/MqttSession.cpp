@@ -5,6 +5,12 @@
 #include <chrono>
 #include <cstdio>
 
+namespace {
+
+constexpr uint32_t kDisconnectWaitMs = 2000;
+
+}  // namespace
+
 MqttSession::MqttSession(MqttSettings settings) : settings_(std::move(settings)) {}
 
 MqttSession::~MqttSession()
@@ -92,8 +98,14 @@ void MqttSession::Stop()
         return;
     }
     mosquitto_disconnect(client_);
-    // After a disconnect the network thread ends by itself; force it only if it does not.
-    mosquitto_loop_stop(client_, false);
+    // After a clean disconnection the network thread ends by itself. It may
+    // never end on its own (a TLS handshake the broker left half done keeps it
+    // waiting on the socket), so it gets a bounded time and is then ended.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kDisconnectWaitMs);
+    while (connected_ && std::chrono::steady_clock::now() < deadline) {
+        WaitForChange(20);
+    }
+    mosquitto_loop_stop(client_, true);
     loopRunning_ = false;
     connected_ = false;
 }

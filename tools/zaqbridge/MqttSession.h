@@ -49,10 +49,12 @@ public:
     // Hands a QoS 1 message to libmosquitto; false when it refused it
     // (not merely because the broker is away: then it is sent on reconnection).
     bool Publish(const std::string& topic, const std::string& payload, bool retain);
-    // Disconnects cleanly (no last will) and ends the network thread.
+    // Disconnects cleanly (no last will) and ends the network thread, in a bounded time.
     void Stop();
 
     bool Connected() const { return connected_; }
+    // "host:port" of the broker, for messages.
+    std::string Address() const { return settings_.host + ":" + std::to_string(settings_.port); }
     uint32_t InflightLimit() const { return settings_.inflightMessages; }
     // Counts the connections made so far, so that a caller sees a reconnection.
     uint64_t Connections() const { return connections_; }

@@ -14,6 +14,7 @@ constexpr uint32_t kResendWaitMs = 5000;
 // Changed states go out at most this often: a burst of events costs one
 // retained message per channel, and the last one is what counts.
 constexpr auto kStateInterval = std::chrono::milliseconds(5);
+constexpr auto kNoConnectionNotice = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -76,11 +77,24 @@ bool Publisher::HasRoom() const
 
 void Publisher::Run()
 {
+    auto disconnectedSince = std::chrono::steady_clock::now();
+    bool disconnectionReported = false;
     while (!stop_) {
         if (!session_.Connected()) {
+            // A broker that stays away, or a TLS handshake that never completes, says nothing by itself.
+            if (!disconnectionReported && std::chrono::steady_clock::now() - disconnectedSince > kNoConnectionNotice) {
+                std::fprintf(stderr,
+                             "zaqbridge: no connection to the broker %s for %lld s (is it running, and are the TLS "
+                             "and login settings right?); events are buffered meanwhile\n",
+                             session_.Address().c_str(),
+                             static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(kNoConnectionNotice).count()));
+                disconnectionReported = true;
+            }
             session_.WaitForChange(kIdleWaitMs);
             continue;
         }
+        disconnectedSince = std::chrono::steady_clock::now();
+        disconnectionReported = false;
         const uint64_t connection = session_.Connections();
         if (connection != connectionReady_) {
             AwaitResentMessages();
