@@ -29,10 +29,11 @@ struct MqttSettings {
     uint32_t reconnectMaxSeconds = 30;
     std::string willTopic;
     std::string willPayload;
-    // Messages in flight at once (sent, not yet acknowledged). libmosquitto
-    // needs a limit to send them again after a reconnection, and looks each
-    // acknowledgement up in a list, so a long one costs.
-    uint32_t inflightMessages = 1000;
+    // Messages in flight at once (sent, not yet acknowledged). A busy broker
+    // acknowledges late, and a short window leaves the bridge waiting;
+    // libmosquitto walks its list of messages in flight on every publication
+    // and acknowledgement, so a long one costs.
+    uint32_t inflightMessages = 300;
 };
 
 class MqttSession {
