@@ -7,9 +7,10 @@
 // Two units answer for the whole run: a Definity unit whose display packets
 // loop while raw output is on, and an ISDN unit (a BRI port with its ISDN
 // monitor). A third unit lives for one round at a time: in one round of three
-// it vanishes (its pty closed, its link removed) while the link runs, in
-// another it is missing when the link starts. Rounds alternate between the
-// event callback and polling; every 50th unloads and reloads the library.
+// it vanishes (its pty closed, its link removed) while the link runs and its
+// restart fails, in the next an answering unit is restarted, in the third the
+// unit is missing when the link starts. Rounds alternate between the event
+// callback and polling; every 50th unloads and reloads the library.
 // The counts are taken after a warm-up, then again after the last round.
 #include <chrono>
 #include <cstdint>
@@ -85,7 +86,8 @@ Usage Measure()
     return Usage{CountEntries("/proc/self/fd"), CountEntries("/proc/self/task"), ResidentKiB()};
 }
 
-uint32_t CountingCallback(ZAQ16_EVENT*)
+// Takes each event and lets it go, as a busy application would.
+uint32_t IgnoringCallback(ZAQ16_EVENT*)
 {
     return 0;
 }
@@ -173,7 +175,7 @@ public:
         }
         const bool polling = round % 2 == 1;
         const uint32_t expected = fleeting ? 3 : 2;
-        const uint32_t started = QXZAQStartLink(polling ? nullptr : &CountingCallback);
+        const uint32_t started = QXZAQStartLink(polling ? nullptr : &IgnoringCallback);
         if (started != expected) {
             std::fprintf(stderr, "leak loop: round %u: %u units started, not %u\n", round, started, expected);
             QXZAQStopLink();
