@@ -80,9 +80,11 @@ void PacketFramer::Feed(const uint8_t* bytes, size_t count, uint32_t now)
             break;
         case State::Header:
             TakeHeaderByte(bytes[i]);
+            MarkLineBusy(now);
             break;
         case State::Data:
             TakeDataByte(bytes[i]);
+            MarkLineBusy(now);
             break;
         }
     }
@@ -91,6 +93,14 @@ void PacketFramer::Feed(const uint8_t* bytes, size_t count, uint32_t now)
         textQuietSince_ = now;
         textQuietKnown_ = true;
     }
+}
+
+void PacketFramer::MarkLineBusy(uint32_t now)
+{
+    // A packet's bytes are no pause: text after a packet that ends inside
+    // this arrival is judged as if the bytes had come one by one.
+    textQuietSince_ = now;
+    textQuietKnown_ = true;
 }
 
 void PacketFramer::TakeTextByte(uint8_t byte, uint32_t now)

@@ -64,6 +64,8 @@ private:
     // The start marker has just been read: the packet's header follows.
     void BeginPacket(uint32_t now);
     void TakeTextByte(uint8_t byte, uint32_t now);
+    // A byte of a packet arrived at `now`: the line is not quiet.
+    void MarkLineBusy(uint32_t now);
     void TakeHeaderByte(uint8_t byte);
     void TakeDataByte(uint8_t byte);
     // The three header bytes are in: a data part follows, or the start marker
