@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/Trace.h"
 #include "platform/FileAppend.h"
 
 bool DumpRecording::Start(const std::string& path, uint32_t nowTick)
@@ -53,6 +54,21 @@ void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t
                                    header[1],
                                    header[2]};
     record.insert(record.end(), data, data + dataCount);
-    // A file that cannot be opened loses this record; recording goes on.
-    platform::AppendToFile(path, record.data(), record.size());
+    if (platform::AppendToFile(path, record.data(), record.size())) {
+        return;
+    }
+    // A full disk (or a file that cannot be opened any more) would lose every
+    // later record unseen: the recording ends, and says so.
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stopped = recording_ && recordFileName_ == path;
+        if (stopped) {
+            recording_ = false;
+        }
+    }
+    if (stopped) {
+        Trace(TRACE_ERROR, "RecordDumpFile", "Board %u: recording to %s stopped, a record could not be written",
+              static_cast<unsigned>(board), path.c_str());
+    }
 }

@@ -49,6 +49,12 @@ std::vector<ZAQ16_EVENT> DrillBench::EventsOfBoard(uint32_t board) const
     return mine;
 }
 
+void DrillBench::OnEvent(std::function<void(const ZAQ16_EVENT&)> action)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    onEvent = std::move(action);
+}
+
 void DrillBench::ClearEvents()
 {
     std::lock_guard<std::mutex> guard(lock);
@@ -61,8 +67,13 @@ uint32_t QXZAQ_CALL DrillBench::Deliver(ZAQ16_EVENT* event)
     if (bench == nullptr) {
         return 0;
     }
-    if (bench->onEvent) {
-        bench->onEvent(*event);
+    std::function<void(const ZAQ16_EVENT&)> action;
+    {
+        std::lock_guard<std::mutex> guard(bench->lock);
+        action = bench->onEvent;
+    }
+    if (action) {
+        action(*event);
     }
     if (event->eventCode == QXEVT_FINISHED_PLAY) {
         ++bench->finishedPlays;

@@ -27,11 +27,12 @@ protected:
 
     static uint32_t QXZAQ_CALL Deliver(ZAQ16_EVENT* event);
 
-    // When set, runs inside the callback before the event is kept.
-    std::function<void(const ZAQ16_EVENT&)> onEvent;
+    // Runs inside the callback before each event is kept (empty: nothing).
+    void OnEvent(std::function<void(const ZAQ16_EVENT&)> action);
 
 private:
     mutable std::mutex lock;
+    std::function<void(const ZAQ16_EVENT&)> onEvent;  // guarded by lock
     std::vector<ZAQ16_EVENT> events;
     std::atomic<size_t> perBoard[ZAQ16_MAX_BOARDS + 1] = {};
     std::atomic<size_t> finishedPlays{0};
