@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "base/Trace.h"
 #include "common/DumpFormat.h"
 #include "platform/FileAppend.h"
 
@@ -49,6 +50,21 @@ void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t
     record.reserve(1 + wire::kRecordBoardAndGapSize + wire::kPacketHeaderSize + dataCount);
     wire::AppendRecordedPacket(record, board, elapsed, std::span<const uint8_t, wire::kPacketHeaderSize>(header, wire::kPacketHeaderSize),
                                std::span<const uint8_t>(data, dataCount));
-    // A file that cannot be opened loses this record; recording goes on.
-    platform::AppendToFile(path, record.data(), record.size());
+    if (platform::AppendToFile(path, record.data(), record.size())) {
+        return;
+    }
+    // A full disk (or a file that cannot be opened any more) would lose every
+    // later record unseen: the recording ends, and says so.
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stopped = recording_ && recordFileName_ == path;
+        if (stopped) {
+            recording_ = false;
+        }
+    }
+    if (stopped) {
+        Trace(TRACE_ERROR, "RecordDumpFile", "Board %u: recording to %s stopped, a record could not be written",
+              static_cast<unsigned>(board), path.c_str());
+    }
 }

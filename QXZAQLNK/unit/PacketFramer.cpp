@@ -118,7 +118,9 @@ void PacketFramer::TakeTextByte(uint8_t byte, uint32_t now)
     textQuietSince_ = now;
     textQuietKnown_ = true;
     pendingCarriageReturn_.Clear();
-    if (followsCarriageReturn) {
+    // A packet start is never the follower of a CR (the unit sends CR LF back
+    // to back): after a stray CR it still starts its packet.
+    if (followsCarriageReturn && byte != kPacketStart) {
         // A byte after CR that is not LF is not kept: the next one takes its place.
         if (byte == kLineFeed) {
             receiver_.OnLine(PendingLine());
