@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or build-asan/ with --sanitize).
+# Configures and builds into build/ (or build-asan/ with --sanitize, or
+# build-tsan/ with --tsan: ThreadSanitizer; name the targets, as
+# scripts/test.sh does, or it builds everything).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +12,10 @@ flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1")
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-asan
   flags=(-DZAQ_SANITIZE=ON -DZAQ_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1")
+  shift
+elif [ "${1:-}" = "--tsan" ]; then
+  dir=build-tsan
+  flags=(-DZAQ_TSAN=ON -DZAQ_BUILD_BENCHMARKS=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1")
   shift
 fi
 # ccache, when installed, shares compiled objects between rebuilds and between

@@ -6,13 +6,15 @@
 # the target's name>/). A crash, a leak or a sanitizer report fails the run;
 # the input that caused it is kept in build-fuzz/fuzz-findings/. A missing
 # clang or libFuzzer runtime (libclang-rt-dev) fails it too: a test run never
-# skips its fuzzing silently.
+# skips its fuzzing silently. Targets may be named (by program, as
+# "framer_stream_fuzz", or by corpus, as "framer"); by default all run.
 #
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
+shift || true
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   echo "fuzz: SECONDS must be a positive whole number, not '$seconds'" >&2
   exit 2
@@ -33,8 +35,21 @@ fi
 
 targets=()
 for source in tests/fuzz/*_fuzz.cpp; do
-  targets+=("$(basename "$source" .cpp)")
+  target=$(basename "$source" .cpp)
+  if [ "$#" -eq 0 ]; then
+    targets+=("$target")
+    continue
+  fi
+  for wanted in "$@"; do
+    if [ "$wanted" = "$target" ] || [ "$wanted" = "${target%%_*}" ]; then
+      targets+=("$target")
+    fi
+  done
 done
+if [ "${#targets[@]}" -eq 0 ]; then
+  echo "fuzz: no fuzz target is named $*" >&2
+  exit 2
+fi
 
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
@@ -61,7 +76,8 @@ for target in "${targets[@]}"; do
     tail -n 40 "$findings/$target.log"
     failed+=("$target")
   else
-    grep -E "^stat::number_of_executed_units|^Done" "$findings/$target.log" || true
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$findings/$target.log")
+    echo "fuzz: $target: ${runs:-0} runs, $(( ${runs:-0} / seconds )) per second"
   fi
 done
 

@@ -11,6 +11,7 @@ packages=(
   tshark libpri-dev            # independent ISDN decoding and traffic for the ISDN tests
   qt6-base-dev libgl-dev       # the viewer ZaqView, the applet Zaq16Cntrl and their tests (Qt 6 Widgets)
   libmosquitto-dev mosquitto mosquitto-clients  # zaqbridge and its broker tests
+  openssl                      # a throw-away certificate authority for the bridge's TLS test
   lintian dpkg-dev fakeroot    # building and checking the .deb package
   g++-mingw-w64-x86-64-posix wine wine64  # the Windows DLL and its test under Wine
 )

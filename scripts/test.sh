@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in build/, then once more with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, then a short
-# libFuzzer run of every fuzz target (scripts/fuzz.sh), then the Windows DLL
+# libFuzzer run of every fuzz target (scripts/fuzz.sh), then the tests that
+# race threads (end to end, fault drills, ISDN concurrency) with
+# ThreadSanitizer in build-tsan/, then the Windows DLL
 # (scripts/build-windows.sh) checked and run under Wine (tests/windows/).
 # --quick runs the first pass only.
 set -euo pipefail
@@ -14,7 +16,8 @@ scripts/setup.sh
 # gets one more run (both runs are in the output).
 run_tests() {
   local dir=$1
-  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 --repeat until-pass:2
+  shift
+  ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 --repeat until-pass:2 "$@"
 }
 
 # Warnings are errors here: what CI accepts builds without one.
@@ -27,7 +30,16 @@ if [ "${1:-}" != "--quick" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_tests build-asan
-  scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-15}"
+  scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-8}"
+
+  # ThreadSanitizer on the tests whose threads meet: end to end, the fault
+  # drills (but the dump-damage loops, a parser matter the passes above
+  # cover), the ISDN monitor's concurrency and its entries over the link.
+  scripts/build.sh --tsan --target e2e_tests drills_tests isdn_tests
+  export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+  run_tests build-tsan -L '^(e2e_tests|drills_tests)$' -E '^DamagedDumpDrill\.'
+  run_tests build-tsan -R '^(IsdnConcurrency|CallControlExports)\.'
+  unset TSAN_OPTIONS
 
   # The library as a Windows DLL: its export table and imports, then a run
   # under Wine against the simulator of the first pass.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "common/DumpFormat.h"
 #include "core/Entries.h"
 #include "core/EventDelivery.h"
 #include "core/LinkState.h"
@@ -15,7 +17,6 @@
 namespace {
 
 constexpr uint32_t kPortEndWaitMs = 5000;
-constexpr int kDumpFormat2 = 0x02;
 
 struct DecoderName {
     uint32_t pbxType;
@@ -78,34 +79,32 @@ std::vector<PortRef> TakeVirtualPorts()
     return ports;
 }
 
-struct DumpHeader {
-    uint32_t boards = 0;
+struct DumpBoards {
+    uint32_t count = 0;
     std::vector<uint32_t> types;
 };
 
 // The boards of a dump file: its header, or for a file without one the live boards.
-bool ReadDumpHeader(std::FILE* file, DumpHeader& header)
+bool ReadDumpBoards(std::FILE* file, DumpBoards& boards)
 {
-    if (std::fgetc(file) == kDumpFormat2) {
-        const int boards = std::fgetc(file);
-        if (boards == EOF) {
-            return false;
+    uint8_t front[wire::kLongestDumpHeader];
+    const size_t read = std::fread(front, 1, sizeof front, file);
+    wire::DumpHeader header;
+    switch (wire::ParseDumpHeader(std::span<const uint8_t>(front, read), header)) {
+    case wire::DumpHeaderParse::CutShort:
+        return false;
+    case wire::DumpHeaderParse::FormatTwo:
+        boards.count = static_cast<uint32_t>(header.pbxTypes.size());
+        boards.types.assign(header.pbxTypes.begin(), header.pbxTypes.end());
+        break;
+    case wire::DumpHeaderParse::OldFormat:
+        boards.count = Link().boardCount;
+        for (uint32_t board = 0; board < boards.count; ++board) {
+            boards.types.push_back(BoardType(board));
         }
-        header.boards = static_cast<uint32_t>(boards);
-        for (int i = 0; i < boards; ++i) {
-            const int type = std::fgetc(file);
-            if (type == EOF) {
-                return false;
-            }
-            header.types.push_back(static_cast<uint32_t>(type));
-        }
-    } else {
-        header.boards = Link().boardCount;
-        for (uint32_t board = 0; board < header.boards; ++board) {
-            header.types.push_back(BoardType(board));
-        }
+        break;
     }
-    return header.boards >= 1 && header.boards <= ZAQ16_MAX_BOARDS;
+    return boards.count >= 1 && boards.count <= ZAQ16_MAX_BOARDS;
 }
 
 }  // namespace
@@ -215,8 +214,8 @@ uint32_t entry::PlayDChannelEvents(const char* file, int32_t timeMode)
         Trace(TRACE_ERROR, "PlayDumpFile", "File %s NOT FOUND", file);
         return ZAQ16_RET_FILE_NOT_FOUND;
     }
-    DumpHeader header;
-    const bool usable = ReadDumpHeader(dump, header);
+    DumpBoards boards;
+    const bool usable = ReadDumpBoards(dump, boards);
     std::fclose(dump);
     {
         // The count is taken before any port exists, so a file with no
@@ -229,13 +228,13 @@ uint32_t entry::PlayDChannelEvents(const char* file, int32_t timeMode)
             Trace(TRACE_ERROR, "PlayDumpFile", "File %s has no usable board count", file);
             return ZAQ16_RET_FAILED;
         }
-        link.playbackBoards = static_cast<int32_t>(header.boards);
+        link.playbackBoards = static_cast<int32_t>(boards.count);
     }
     Trace(TRACE_INFO, "PlayDumpFile", "File %s opened for playback", file);
 
     std::vector<PortRef> ports;
-    for (uint32_t board = 0; board < header.boards; ++board) {
-        if (!SetupVirtualPort(1 + ZAQ16_CHANNELS_PER_BOARD * board, board, header.types[board], timeMode)) {
+    for (uint32_t board = 0; board < boards.count; ++board) {
+        if (!SetupVirtualPort(1 + ZAQ16_CHANNELS_PER_BOARD * board, board, boards.types[board], timeMode)) {
             return AbandonPlayback(file, ZAQ16_RET_FAILED);
         }
         {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/DumpFormat.h"
 #include "core/Entries.h"
 #include "core/LinkState.h"
 #include "base/Trace.h"
@@ -34,10 +35,12 @@ uint32_t entry::QXZAQRecordDChannelEvents(const char* file)
         Trace(TRACE_ERROR, "QXZAQRecordDChannelEvents", "Filename %s cannot be created", file);
         return ZAQ16_RET_FAILED;
     }
-    std::vector<uint8_t> header = {0x02, static_cast<uint8_t>(boards)};
+    std::vector<uint8_t> pbxTypes;
     for (uint32_t board = 0; board < boards; ++board) {
-        header.push_back(static_cast<uint8_t>(BoardType(board)));
+        pbxTypes.push_back(static_cast<uint8_t>(BoardType(board)));
     }
+    std::vector<uint8_t> header;
+    wire::AppendDumpHeader(header, pbxTypes);
     // The whole header is in the file before any port appends a record.
     const bool written = std::fwrite(header.data(), 1, header.size(), dump) == header.size();
     if (std::fclose(dump) != 0 || !written) {

@@ -3,12 +3,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
-namespace {
+#include "common/DumpFormat.h"
 
-constexpr uint8_t kDumpFormat2 = 0x02;
-
-}  // namespace
+static_assert(DumpFileReader::kLongestPiece >= wire::kLongestDumpHeader, "a header is read from one block");
 
 DumpFileReader::DumpFileReader(size_t blockSize) : buffer_(std::max(blockSize, kLongestPiece)) {}
 
@@ -24,16 +23,24 @@ bool DumpFileReader::Open(const char* path)
     if (file_ == nullptr) {
         return false;
     }
-    uint8_t version = 0;
-    hasBoardField_ = NextByte(version) && version == kDumpFormat2;
-    if (!hasBoardField_) {
-        // Records from the first byte: the first block is still all in memory.
-        position_ = 0;
-        return true;
+    // The whole header (or the whole of a shorter file) in memory at once.
+    while (end_ < wire::kLongestDumpHeader && Refill()) {
     }
-    uint8_t units = 0;
-    if (NextByte(units)) {
-        Take(units);
+    wire::DumpHeader header;
+    switch (wire::ParseDumpHeader(std::span<const uint8_t>(buffer_.data(), end_), header)) {
+    case wire::DumpHeaderParse::FormatTwo:
+        hasBoardField_ = true;
+        position_ = header.size;
+        break;
+    case wire::DumpHeaderParse::CutShort:
+        // No record follows a header cut short: the playback ends at once.
+        hasBoardField_ = true;
+        position_ = end_;
+        break;
+    case wire::DumpHeaderParse::OldFormat:
+        // Records from the first byte.
+        position_ = 0;
+        break;
     }
     return true;
 }

@@ -1,8 +1,11 @@
 // Appending a unit's accepted packets to a dump file, one record per write.
 #include "unit/DumpRecording.h"
 
+#include <span>
 #include <vector>
 
+#include "base/Trace.h"
+#include "common/DumpFormat.h"
 #include "platform/FileAppend.h"
 
 bool DumpRecording::Start(const std::string& path, uint32_t nowTick)
@@ -43,16 +46,25 @@ void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t
         elapsed = nowTick - lastRecordTick_;
         lastRecordTick_ = nowTick;
     }
-    std::vector<uint8_t> record = {0x01,
-                                   board,
-                                   static_cast<uint8_t>(elapsed),
-                                   static_cast<uint8_t>(elapsed >> 8),
-                                   static_cast<uint8_t>(elapsed >> 16),
-                                   static_cast<uint8_t>(elapsed >> 24),
-                                   header[0],
-                                   header[1],
-                                   header[2]};
-    record.insert(record.end(), data, data + dataCount);
-    // A file that cannot be opened loses this record; recording goes on.
-    platform::AppendToFile(path, record.data(), record.size());
+    std::vector<uint8_t> record;
+    record.reserve(1 + wire::kRecordBoardAndGapSize + wire::kPacketHeaderSize + dataCount);
+    wire::AppendRecordedPacket(record, board, elapsed, std::span<const uint8_t, wire::kPacketHeaderSize>(header, wire::kPacketHeaderSize),
+                               std::span<const uint8_t>(data, dataCount));
+    if (platform::AppendToFile(path, record.data(), record.size())) {
+        return;
+    }
+    // A full disk (or a file that cannot be opened any more) would lose every
+    // later record unseen: the recording ends, and says so.
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stopped = recording_ && recordFileName_ == path;
+        if (stopped) {
+            recording_ = false;
+        }
+    }
+    if (stopped) {
+        Trace(TRACE_ERROR, "RecordDumpFile", "Board %u: recording to %s stopped, a record could not be written",
+              static_cast<unsigned>(board), path.c_str());
+    }
 }

@@ -2,6 +2,9 @@
 // checksum, resynchronisation.
 #include "unit/PacketFramer.h"
 
+#include <span>
+
+#include "common/PacketFrame.h"
 #include "common/TraceWriter.h"
 
 namespace {
@@ -77,9 +80,11 @@ void PacketFramer::Feed(const uint8_t* bytes, size_t count, uint32_t now)
             break;
         case State::Header:
             TakeHeaderByte(bytes[i]);
+            MarkLineBusy(now);
             break;
         case State::Data:
             TakeDataByte(bytes[i]);
+            MarkLineBusy(now);
             break;
         }
     }
@@ -88,6 +93,14 @@ void PacketFramer::Feed(const uint8_t* bytes, size_t count, uint32_t now)
         textQuietSince_ = now;
         textQuietKnown_ = true;
     }
+}
+
+void PacketFramer::MarkLineBusy(uint32_t now)
+{
+    // A packet's bytes are no pause: text after a packet that ends inside
+    // this arrival is judged as if the bytes had come one by one.
+    textQuietSince_ = now;
+    textQuietKnown_ = true;
 }
 
 void PacketFramer::TakeTextByte(uint8_t byte, uint32_t now)
@@ -105,7 +118,9 @@ void PacketFramer::TakeTextByte(uint8_t byte, uint32_t now)
     textQuietSince_ = now;
     textQuietKnown_ = true;
     pendingCarriageReturn_.Clear();
-    if (followsCarriageReturn) {
+    // A packet start is never the follower of a CR (the unit sends CR LF back
+    // to back): after a stray CR it still starts its packet.
+    if (followsCarriageReturn && byte != kPacketStart) {
         // A byte after CR that is not LF is not kept: the next one takes its place.
         if (byte == kLineFeed) {
             receiver_.OnLine(PendingLine());
@@ -171,11 +186,7 @@ void PacketFramer::TakeDataByte(uint8_t byte)
 void PacketFramer::EndPacket()
 {
     state_ = State::Text;
-    uint8_t sum = 0;
-    for (uint32_t i = 0; i < dataCount_; ++i) {
-        sum = static_cast<uint8_t>(sum + data_[i]);
-    }
-    if (sum != 0) {
+    if (!wire::PacketChecksumHolds(std::span<const uint8_t>(data_, dataCount_))) {
         trace_(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", header_[0],
                static_cast<int>(startChannel_ + header_[0]));
         return;

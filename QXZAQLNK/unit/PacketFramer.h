@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/PacketFrame.h"
 #include "unit/PendingCarriageReturn.h"
 
 // One packet as the unit sent it: a header of channel, type and length, then
@@ -21,7 +22,7 @@ struct FramedPacket {
 
 class PacketFramer {
 public:
-    static constexpr uint8_t kPacketStart = 0x01;
+    static constexpr uint8_t kPacketStart = wire::kPacketStart;
     static constexpr uint32_t kChannels = 16;
     static constexpr uint32_t kLineBufferSize = 1024;
     // The unit sends a packet, and a text line, back to back: a pause this
@@ -63,6 +64,8 @@ private:
     // The start marker has just been read: the packet's header follows.
     void BeginPacket(uint32_t now);
     void TakeTextByte(uint8_t byte, uint32_t now);
+    // A byte of a packet arrived at `now`: the line is not quiet.
+    void MarkLineBusy(uint32_t now);
     void TakeHeaderByte(uint8_t byte);
     void TakeDataByte(uint8_t byte);
     // The three header bytes are in: a data part follows, or the start marker

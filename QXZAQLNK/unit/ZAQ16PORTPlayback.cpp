@@ -2,16 +2,15 @@
 // port, keeps only its own unit's records and hands them to the decoder as
 // live packets are.
 #include <algorithm>
+#include <span>
 
 #include "base/Trace.h"
+#include "common/DumpFormat.h"
 #include "platform/Clock.h"
 #include "unit/ZAQ16PORT.h"
 
 namespace {
 
-constexpr uint8_t kRecordStart = 0x01;
-// A format-2 record's board byte and 4-byte time field.
-constexpr size_t kBoardAndGapSize = 5;
 // At the end of a file, display events still waiting for their quiet time are
 // let out (the decoders' delays are at most half a second).
 constexpr uint32_t kPendingTimersWaitMs = 2000;
@@ -62,7 +61,7 @@ bool ZAQ16PORT::PlaybackStep()
         return false;
     }
     // Playback takes records only; anything between them is skipped.
-    return byte != kRecordStart || PlaybackRecord();
+    return byte != wire::kRecordStart || PlaybackRecord();
 }
 
 bool ZAQ16PORT::PlaybackRecord()
@@ -74,7 +73,7 @@ bool ZAQ16PORT::PlaybackRecord()
         }
         return true;
     }
-    const uint8_t* boardAndGap = dumpFile.Take(kBoardAndGapSize);
+    const uint8_t* boardAndGap = dumpFile.Take(wire::kRecordBoardAndGapSize);
     if (boardAndGap == nullptr) {
         EndPlayback("board %d read error 1\n");
         return false;
@@ -82,8 +81,7 @@ bool ZAQ16PORT::PlaybackRecord()
     if (boardAndGap[0] != Board()) {
         return SkipRecordedPacket();
     }
-    const uint8_t* gap = boardAndGap + 1;
-    const uint32_t recordedGap = gap[0] | (gap[1] << 8) | (gap[2] << 16) | (static_cast<uint32_t>(gap[3]) << 24);
+    const uint32_t recordedGap = wire::ReadRecordGap(boardAndGap + 1);
     // A record whose wait a stop cut short is not played.
     if (WaitBeforeRecord(recordedGap) && ReadRecordedPacket(packet)) {
         HandlePacket(packet);
@@ -111,7 +109,7 @@ bool ZAQ16PORT::SkipRecordedPacket()
 
 bool ZAQ16PORT::ReadRecordedPacket(Packet& packet)
 {
-    const uint8_t* header = dumpFile.Take(3);
+    const uint8_t* header = dumpFile.Take(wire::kPacketHeaderSize);
     if (header == nullptr) {
         Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 1\n", static_cast<int>(Board() + 1));
         return false;
@@ -131,11 +129,7 @@ bool ZAQ16PORT::ReadRecordedPacket(Packet& packet)
         Trace(TRACE_ERROR, "ZAQ16PORT::HAndlePacket", "board %d play file error 2\n", static_cast<int>(Board() + 1));
         return false;
     }
-    uint8_t sum = 0;
-    for (uint32_t i = 0; i < dataCount; ++i) {
-        sum = static_cast<uint8_t>(sum + data[i]);
-    }
-    if (sum != 0) {
+    if (!wire::PacketChecksumHolds(std::span<const uint8_t>(data, dataCount))) {
         Trace(TRACE_ERROR, "HandlePacket", "BAD PACKAGE chdev %d, channel %d", channel,
               static_cast<int>(context.AbsoluteChannel(channel)));
         return false;

@@ -5,7 +5,8 @@
 //  2. latency: one simulated Definity unit; a hook packet is written to the
 //     unit's pseudo-terminal and timed until the subscriber has the event.
 //
-//   bench_bridge [repetitions] [latency-samples]
+//   bench_bridge [repetitions] [latency-samples] [zaqbridge program]
+// (the last to compare another build of the bridge with this one)
 #include <mosquitto.h>
 
 #include <chrono>
@@ -136,9 +137,11 @@ bool WriteRepeatedDemo(const std::string& path, int repetitions)
     return static_cast<bool>(out);
 }
 
-std::string BridgePath()
+std::string bridgePath = ZAQ_BINARY_DIR "/tools/zaqbridge/zaqbridge";
+
+const std::string& BridgePath()
 {
-    return ZAQ_BINARY_DIR "/tools/zaqbridge/zaqbridge";
+    return bridgePath;
 }
 
 void Throughput(const std::filesystem::path& directory, int port, int repetitions)
@@ -223,6 +226,9 @@ int main(int argc, char** argv)
 {
     const int repetitions = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int samples = argc > 2 ? std::atoi(argv[2]) : 500;
+    if (argc > 3) {
+        bridgePath = argv[3];
+    }
     const std::filesystem::path directory =
         std::filesystem::temp_directory_path() / ("bench_bridge." + std::to_string(Clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(directory);

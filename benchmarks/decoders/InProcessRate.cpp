@@ -4,8 +4,10 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "common/PacketFrame.h"
 #include "decoders/CNeax2400D.h"
 #include "decoders/DEFINITY2D.h"
 #include "decoders/DMERIDIAN.h"
@@ -102,9 +104,12 @@ Rate MeasureDecoder(const PacketMix& mix, double seconds)
     };
     std::vector<Item> items;
     for (const std::string& packet : mix.packets) {
-        // start marker, channel, type, length, payload, the unit's checksum
-        items.push_back({static_cast<uint8_t>(packet[1]), static_cast<uint8_t>(packet[2]),
-                         std::vector<uint8_t>(packet.begin() + 4, packet.end() - 1)});
+        wire::PacketFields fields;
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(packet.data()), packet.size());
+        if (wire::ParsePacket(bytes, fields) != wire::PacketParse::Complete) {
+            continue;  // the reader would not hand it over either
+        }
+        items.push_back({fields.channel, fields.type, std::vector<uint8_t>(fields.payload.begin(), fields.payload.end())});
     }
     CountingSink sink;
     platform::TimerQueue timers;

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "PacketFrame.h"
 #include "Scenario.h"
+#include "common/PacketFrame.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -18,7 +18,7 @@ std::vector<std::string> OnEveryLine(const std::vector<zaqsim::PlayItem>& items)
 {
     std::vector<std::string> packets;
     for (const zaqsim::PlayItem& item : items) {
-        if (item.bytes.size() < 5 || static_cast<uint8_t>(item.bytes[0]) != zaqsim::kPacketStart) {
+        if (item.bytes.size() < 5 || static_cast<uint8_t>(item.bytes[0]) != wire::kPacketStart) {
             continue;
         }
         for (uint8_t line = 0; line < kLines; ++line) {
@@ -32,7 +32,9 @@ std::vector<std::string> OnEveryLine(const std::vector<zaqsim::PlayItem>& items)
 
 std::string Sentinel(uint8_t type, std::vector<uint8_t> payload)
 {
-    return zaqsim::BuildPacket(kSentinelLine, type, payload);
+    std::vector<uint8_t> packet;
+    wire::AppendPacket(packet, kSentinelLine, type, payload);
+    return std::string(packet.begin(), packet.end());
 }
 
 }  // namespace

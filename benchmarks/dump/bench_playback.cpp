@@ -13,6 +13,7 @@
 
 #include "common/Registry.h"
 #include "platform/ProcessEnvironment.h"
+#include "common/DumpFormat.h"
 #include "common/HdlcFcs.h"
 #include "qxzaqlnk.h"
 
@@ -39,13 +40,7 @@ std::vector<uint8_t> WithFcs(std::vector<uint8_t> frame)
 void AppendRecord(std::vector<uint8_t>& out, uint8_t board, uint8_t channel, uint8_t type,
                   const std::vector<uint8_t>& payload)
 {
-    out.insert(out.end(), {0x01, board, 0, 0, 0, 0, channel, type, static_cast<uint8_t>(payload.size())});
-    uint8_t sum = 0;
-    for (uint8_t byte : payload) {
-        out.push_back(byte);
-        sum = static_cast<uint8_t>(sum + byte);
-    }
-    out.push_back(static_cast<uint8_t>(0x100 - sum));
+    wire::AppendDumpRecord(out, board, 0, channel, type, payload);
 }
 
 std::string WriteDump(const std::string& path, size_t megabytes)
@@ -64,8 +59,9 @@ std::string WriteDump(const std::string& path, size_t megabytes)
         AppendRecord(block, 1, channel, 0x58, {0x20, 0x03});
     }
     std::ofstream file(path, std::ios::binary);
-    const uint8_t header[] = {0x02, 0x02, 0x02, 0x01};
-    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    std::vector<uint8_t> header;
+    wire::AppendDumpHeader(header, std::vector<uint8_t>{ZAQ16_PBX_LUCENT_DEFINITY2D, ZAQ16_PBX_NORTEL_MERIDIAND});
+    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
     for (size_t written = 0; written < megabytes * 1000000; written += block.size()) {
         file.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
     }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "CaptureWriter.h"
 #include "Conversion.h"
 #include "base/EventSink.h"
+#include "common/DumpFormat.h"
 #include "isdn/frontend/ISDNPT.h"
 #include "platform/Program.h"
 
@@ -53,16 +55,14 @@ uint64_t DecodeWithTheMonitor(const std::vector<uint8_t>& captureFile, CountingS
     frontEnd.Start(1, 32, 60);
     const std::vector<uint8_t>& dump = conversion.dump;
     uint64_t frames = 0;
-    // After the 3-byte header: records 0x01, board, 4-byte gap, channel, type, L, L bytes, checksum.
-    for (size_t at = 3; at + 9 <= dump.size();) {
-        const uint8_t channel = dump[at + 6];
-        const uint8_t length = dump[at + 8];
-        if (at + 9 + length + 1 > dump.size()) {
-            break;
-        }
-        frontEnd.HDLCFrameRcvd(channel, dump.data() + at + 9, length, 0, 0);
+    wire::DumpHeader header;
+    wire::ParseDumpHeader(dump, header);
+    wire::DumpRecord record;
+    for (size_t at = header.size;
+         wire::ParseDumpRecord(std::span<const uint8_t>(dump).subspan(at), true, record) == wire::RecordParse::Complete;
+         at += record.size) {
+        frontEnd.HDLCFrameRcvd(record.channel, record.dataAndChecksum.data(), record.Length(), 0, 0);
         ++frames;
-        at += 9 + length + 1;
     }
     frontEnd.Stop();
     return frames;

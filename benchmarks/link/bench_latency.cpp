@@ -19,6 +19,7 @@
 #include "platform/Clock.h"
 #include "platform/Pty.h"
 #include "common/HdlcFcs.h"
+#include "common/PacketFrame.h"
 #include "qxzaqlnk.h"
 
 namespace {
@@ -33,13 +34,8 @@ double NowMs()
 
 std::vector<uint8_t> Framed(uint8_t channel, const std::vector<uint8_t>& payload)
 {
-    std::vector<uint8_t> bytes = {0x01, channel, 0x58, static_cast<uint8_t>(payload.size())};
-    uint8_t sum = 0;
-    for (uint8_t byte : payload) {
-        bytes.push_back(byte);
-        sum = static_cast<uint8_t>(sum + byte);
-    }
-    bytes.push_back(static_cast<uint8_t>(0x100 - sum));
+    std::vector<uint8_t> bytes;
+    wire::AppendPacket(bytes, channel, 0x58, payload);
     return bytes;
 }
 

@@ -25,20 +25,26 @@ int OpenForAppend(const std::string& path)
 }
 
 // With O_APPEND one write() puts the bytes at the end as a whole; only a full
-// disk or a signal can cut it short, and then the rest follows.
+// disk or a signal can cut it short, and then the rest follows. When the rest
+// cannot follow, the part already written is taken back, so that the file
+// never ends in half a record or half a line that a later append would follow.
 bool WriteWhole(int fd, const void* data, size_t size)
 {
     const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = write(fd, bytes, size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t written = write(fd, bytes + done, size - done);
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            struct stat status {};
+            if (done > 0 && fstat(fd, &status) == 0 && static_cast<size_t>(status.st_size) >= done) {
+                (void)!ftruncate(fd, status.st_size - static_cast<off_t>(done));
+            }
             return false;
         }
-        bytes += written;
-        size -= static_cast<size_t>(written);
+        done += static_cast<size_t>(written);
     }
     return true;
 }

@@ -88,6 +88,11 @@ void PtyPair::Close()
     slave_ = -1;
 }
 
+PtyPoller::Interest::Interest(const PtyPair* pair, bool wantWrite)
+    : master(pair != nullptr ? pair->master_ : -1), wantWrite(wantWrite)
+{
+}
+
 PtyPoller::PtyPoller()
 {
     int fds[2];
@@ -122,12 +127,12 @@ void PtyPoller::Wait(std::span<const Interest> interests, std::vector<Readiness>
     fds.push_back(pollfd{wakeRead_, POLLIN, 0});
     for (size_t i = 0; i < interests.size(); ++i) {
         const Interest& interest = interests[i];
-        if (interest.pair == nullptr || interest.pair->master_ < 0)
+        if (interest.master < 0)
             continue;
         short events = POLLIN;
         if (interest.wantWrite)
             events |= POLLOUT;
-        fds.push_back(pollfd{interest.pair->master_, events, 0});
+        fds.push_back(pollfd{interest.master, events, 0});
         owner.push_back(i);
     }
     ready.assign(interests.size(), Readiness{});

@@ -309,7 +309,7 @@ private:
     std::vector<uint8_t> buffer_;
     size_t head_ = 0;
     size_t tail_ = 0;
-    bool vanished_ = false;
+    std::atomic<bool> vanished_{false};  // set by the reader, looked at by writers
     std::atomic<bool> purgePending_{false};
 };
 

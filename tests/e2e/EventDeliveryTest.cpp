@@ -22,7 +22,7 @@ struct Delivered {
     std::atomic<uint32_t> slowBoard{0xFFFFFFFF};
     std::atomic<uint32_t> readBackResult{0};
     std::atomic<int64_t> readBackMs{-1};
-    bool readBack = false;
+    std::atomic<bool> readBack{false};
     std::atomic<uint32_t> throwOnChannel{0};
 };
 

@@ -9,6 +9,7 @@
 
 #include "platform/ChildProcess.h"
 #include "platform/FileAppend.h"
+#include "platform/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -37,6 +38,28 @@ TEST(FileAppend, AppendToFileCreatesAndAppends)
     EXPECT_EQ(ReadWholeFile(path), "one\ntwo\n");
     EXPECT_FALSE(platform::AppendToFile(directory.File("missing/out.log"), "x", 1));
     EXPECT_FALSE(platform::AppendToFile("", "x", 1));
+}
+
+// A full disk cuts an append short: what it wrote is taken back, so the file
+// ends on the last whole append and a later one follows that.
+TEST(FileAppend, AnAppendThatDoesNotFitLeavesNothingOfItself)
+{
+    TempDir directory;
+    const std::string path = directory.File("full.log");
+    const std::string line(100, 'x');
+    platform::AppendFile held;
+    {
+        platform::FileSizeLimit full(250);
+        ASSERT_TRUE(full.Applied());
+        EXPECT_TRUE(platform::AppendToFile(path, line.data(), line.size()));
+        EXPECT_TRUE(AppendText(held, path, line));
+        EXPECT_FALSE(platform::AppendToFile(path, line.data(), line.size()));
+        EXPECT_EQ(fs::file_size(path), 200u);
+        EXPECT_FALSE(AppendText(held, path, line));
+        EXPECT_EQ(fs::file_size(path), 200u);
+        EXPECT_TRUE(platform::AppendToFile(path, "end\n", 4));
+    }
+    EXPECT_EQ(ReadWholeFile(path), line + line + "end\n");
 }
 
 TEST(FileAppend, HeldFileFollowsItsPath)

@@ -61,4 +61,5 @@ void Feed(Wire& wire, const std::string& text);
 // What the port has written so far.
 std::string Written(Wire& wire);
 // A packet as the unit frames it: 0x01, channel, type, length, payload, checksum.
+// Framed here on its own, not with common/PacketFrame: a test must not share the code it checks.
 std::vector<uint8_t> UnitPacket(uint8_t channel, uint8_t type, const std::vector<uint8_t>& payload);

@@ -19,6 +19,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // Builds dump files: format 2 (header and records with board and time) or the old one.
+// Written here on its own, not with common/DumpFormat: a test must not share the code it checks.
 class DumpBuilder {
 public:
     explicit DumpBuilder(bool format2, std::vector<uint8_t> types = {}) : format2_(format2)

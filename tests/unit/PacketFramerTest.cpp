@@ -83,6 +83,19 @@ TEST_F(Framer, PacketSplitAcrossArrivalsAndInsideALine)
     EXPECT_EQ(out.seen, (std::vector<std::string>{"P 2 88 16 32 48", "L Serial=1\r"}));
 }
 
+TEST_F(Framer, PacketEndingInsideAnArrivalIsNoPauseForTheLineAroundIt)
+{
+    // Bytes every 60 ms, never a pause of the time-out: the text before the
+    // packet and the text after it, which arrives with the packet's last
+    // bytes, are one line, as when the same bytes come one by one.
+    const std::string packet = Packet(2, 0x58, {0x10, 0x20, 0x30});
+    Arrive(1000, "Ser" + packet.substr(0, 3));
+    Arrive(1060, packet.substr(3, 2));
+    Arrive(1120, packet.substr(5) + "ial=1\r\n");
+    EXPECT_EQ(out.seen, (std::vector<std::string>{"P 2 88 16 32 48", "L Serial=1\r"}));
+    EXPECT_FALSE(Traced("Unfinished line dropped"));
+}
+
 TEST_F(Framer, LyingLengthThenAPauseGivesTheNextAnswerBack)
 {
     // Length 200, but only two bytes follow; the unit's "OK" comes after a pause.

@@ -15,8 +15,8 @@ std::string MosquittoBroker::ProgramPath()
     return "";
 }
 
-MosquittoBroker::MosquittoBroker(std::string directory, bool persistence)
-    : directory_(std::move(directory)), persistence_(persistence)
+MosquittoBroker::MosquittoBroker(std::string directory, bool persistence, std::string listenerSettings)
+    : directory_(std::move(directory)), persistence_(persistence), listenerSettings_(std::move(listenerSettings))
 {
 }
 
@@ -62,8 +62,8 @@ void MosquittoBroker::Stop()
 bool MosquittoBroker::Launch()
 {
     const std::string config = directory_ + "/mosquitto.conf";
-    std::string text = "listener " + std::to_string(port_) + " 127.0.0.1\n"
-                       "allow_anonymous true\n"
+    std::string text = "listener " + std::to_string(port_) + " 127.0.0.1\n" +
+                       (listenerSettings_.empty() ? std::string("allow_anonymous true\n") : listenerSettings_) +
                        // No limit of the broker's own on messages in flight or
                        // queued for a subscriber: the tests count every one.
                        "max_inflight_messages 0\n"

@@ -14,7 +14,9 @@ public:
     static std::string ProgramPath();
 
     // `persistence`: sessions, queued and retained messages survive a restart.
-    MosquittoBroker(std::string directory, bool persistence);
+    // `listenerSettings`: lines for the listener (TLS, password file) in place
+    // of anonymous access.
+    MosquittoBroker(std::string directory, bool persistence, std::string listenerSettings = "");
     ~MosquittoBroker();
 
     // Starts on a free port (a random one, tried again when taken); false when it does not run.
@@ -32,6 +34,7 @@ private:
 
     std::string directory_;
     bool persistence_;
+    std::string listenerSettings_;
     int port_ = 0;
     std::unique_ptr<platform::Program> broker_;
 };

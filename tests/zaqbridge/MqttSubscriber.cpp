@@ -4,7 +4,8 @@
 
 #include <chrono>
 
-MqttSubscriber::MqttSubscriber(int port, std::string topicFilter, std::string clientId, bool persistentSession)
+MqttSubscriber::MqttSubscriber(int port, std::string topicFilter, std::string clientId, bool persistentSession,
+                               const MqttLogin& login)
     : filter_(std::move(topicFilter))
 {
     mosquitto_lib_init();
@@ -13,6 +14,12 @@ MqttSubscriber::MqttSubscriber(int port, std::string topicFilter, std::string cl
     mosquitto_subscribe_callback_set(client_, &MqttSubscriber::OnSubscribe);
     mosquitto_message_callback_set(client_, &MqttSubscriber::OnMessage);
     mosquitto_reconnect_delay_set(client_, 1, 1, false);
+    if (!login.caFile.empty()) {
+        mosquitto_tls_set(client_, login.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+    }
+    if (!login.username.empty()) {
+        mosquitto_username_pw_set(client_, login.username.c_str(), login.password.c_str());
+    }
     mosquitto_connect_async(client_, "127.0.0.1", port, 30);
     mosquitto_loop_start(client_);
 }

@@ -17,11 +17,19 @@ struct ReceivedMessage {
     bool retained = false;
 };
 
+// How a subscriber logs in: TLS checked against `caFile` when set, a user and password when set.
+struct MqttLogin {
+    std::string caFile;
+    std::string username;
+    std::string password;
+};
+
 class MqttSubscriber {
 public:
     // `clientId` with `persistentSession`: the broker keeps the subscription and
     // queues messages for it while it is away.
-    MqttSubscriber(int port, std::string topicFilter, std::string clientId = "", bool persistentSession = false);
+    MqttSubscriber(int port, std::string topicFilter, std::string clientId = "", bool persistentSession = false,
+                   const MqttLogin& login = {});
     ~MqttSubscriber();
     MqttSubscriber(const MqttSubscriber&) = delete;
     MqttSubscriber& operator=(const MqttSubscriber&) = delete;

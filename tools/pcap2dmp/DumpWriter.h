@@ -44,6 +44,8 @@ public:
 
 private:
     std::vector<uint8_t> bytes_;
+    // The frame being added, with its check sequence.
+    std::vector<uint8_t> frameWithFcs_;
 };
 
 }  // namespace pcap2dmp

@@ -28,6 +28,13 @@ void EventBuffer::TakeBatch(std::vector<BridgeEvent>& out, size_t most, uint32_t
     }
 }
 
+void EventBuffer::WaitForEvents(uint32_t timeoutMs)
+{
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [this] { return !events_.empty() || woken_; });
+    woken_ = false;
+}
+
 void EventBuffer::Wake()
 {
     {

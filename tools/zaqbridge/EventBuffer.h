@@ -20,7 +20,9 @@ public:
     // Moves up to `most` of the oldest events into `out` (cleared first),
     // waiting up to `timeoutMs` for the first one; ends early on Wake().
     void TakeBatch(std::vector<BridgeEvent>& out, size_t most, uint32_t timeoutMs);
-    // Ends a TakeBatch that is waiting.
+    // Waits up to `timeoutMs` until an event is there; ends early on Wake().
+    void WaitForEvents(uint32_t timeoutMs);
+    // Ends a TakeBatch or WaitForEvents that is waiting (or the next one to come).
     void Wake();
 
     size_t Size() const;

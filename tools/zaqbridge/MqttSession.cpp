@@ -5,6 +5,12 @@
 #include <chrono>
 #include <cstdio>
 
+namespace {
+
+constexpr uint32_t kDisconnectWaitMs = 2000;
+
+}  // namespace
+
 MqttSession::MqttSession(MqttSettings settings) : settings_(std::move(settings)) {}
 
 MqttSession::~MqttSession()
@@ -25,6 +31,7 @@ bool MqttSession::Start(std::string& error)
     mosquitto_connect_callback_set(client_, &MqttSession::OnConnect);
     mosquitto_disconnect_callback_set(client_, &MqttSession::OnDisconnect);
     mosquitto_publish_callback_set(client_, &MqttSession::OnPublish);
+    mosquitto_log_callback_set(client_, &MqttSession::OnLog);
     mosquitto_max_inflight_messages_set(client_, settings_.inflightMessages);
     // Small messages go out at once, not held back for the broker's acknowledgements.
     mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
@@ -53,6 +60,12 @@ bool MqttSession::Start(std::string& error)
     // A broker that is not there yet is no error: the network thread keeps trying.
     result = mosquitto_connect_async(client_, settings_.host.c_str(), static_cast<int>(settings_.port),
                                      static_cast<int>(settings_.keepaliveSeconds));
+    if (result == MOSQ_ERR_TLS) {
+        error = "TLS with " + settings_.host + ":" + std::to_string(settings_.port) +
+                " failed (is the broker's certificate signed by the given authority and made out to this host"
+                " name, and does the port speak TLS?)";
+        return false;
+    }
     if (result != MOSQ_ERR_SUCCESS && result != MOSQ_ERR_ERRNO) {
         error = std::string("cannot connect to ") + settings_.host + ": " + mosquitto_strerror(result);
         return false;
@@ -85,8 +98,14 @@ void MqttSession::Stop()
         return;
     }
     mosquitto_disconnect(client_);
-    // After a disconnect the network thread ends by itself; force it only if it does not.
-    mosquitto_loop_stop(client_, false);
+    // After a clean disconnection the network thread ends by itself. It may
+    // never end on its own (a TLS handshake the broker left half done keeps it
+    // waiting on the socket), so it gets a bounded time and is then ended.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kDisconnectWaitMs);
+    while (connected_ && std::chrono::steady_clock::now() < deadline) {
+        WaitForChange(20);
+    }
+    mosquitto_loop_stop(client_, true);
     loopRunning_ = false;
     connected_ = false;
 }
@@ -111,8 +130,13 @@ void MqttSession::OnConnect(mosquitto*, void* self, int result)
 {
     auto* session = static_cast<MqttSession*>(self);
     if (result == 0) {
-        session->connected_ = true;
+        {
+            std::lock_guard<std::mutex> guard(session->logLock_);
+            session->lastLogged_.clear();
+        }
+        // Counted first: whoever sees the connection up also sees it is a new one.
         ++session->connections_;
+        session->connected_ = true;
         std::fprintf(stderr, "zaqbridge: connected to %s:%u\n", session->settings_.host.c_str(),
                      session->settings_.port);
     } else {
@@ -136,4 +160,18 @@ void MqttSession::OnPublish(mosquitto*, void* self, int)
     auto* session = static_cast<MqttSession*>(self);
     --session->unacknowledged_;
     session->Changed();
+}
+
+void MqttSession::OnLog(mosquitto*, void* self, int level, const char* text)
+{
+    if ((level & MOSQ_LOG_ERR) == 0 || text == nullptr) {
+        return;
+    }
+    auto* session = static_cast<MqttSession*>(self);
+    std::lock_guard<std::mutex> guard(session->logLock_);
+    // Every reconnection attempt fails alike: say it once until something else happens.
+    if (session->lastLogged_ != text) {
+        session->lastLogged_ = text;
+        std::fprintf(stderr, "zaqbridge: MQTT: %s\n", text);
+    }
 }

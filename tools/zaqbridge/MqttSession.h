@@ -29,10 +29,11 @@ struct MqttSettings {
     uint32_t reconnectMaxSeconds = 30;
     std::string willTopic;
     std::string willPayload;
-    // Messages in flight at once (sent, not yet acknowledged). libmosquitto
-    // needs a limit to send them again after a reconnection, and looks each
-    // acknowledgement up in a list, so a long one costs.
-    uint32_t inflightMessages = 100;
+    // Messages in flight at once (sent, not yet acknowledged). A busy broker
+    // acknowledges late, and a short window leaves the bridge waiting;
+    // libmosquitto walks its list of messages in flight on every publication
+    // and acknowledgement, so a long one costs.
+    uint32_t inflightMessages = 300;
 };
 
 class MqttSession {
@@ -49,10 +50,12 @@ public:
     // Hands a QoS 1 message to libmosquitto; false when it refused it
     // (not merely because the broker is away: then it is sent on reconnection).
     bool Publish(const std::string& topic, const std::string& payload, bool retain);
-    // Disconnects cleanly (no last will) and ends the network thread.
+    // Disconnects cleanly (no last will) and ends the network thread, in a bounded time.
     void Stop();
 
     bool Connected() const { return connected_; }
+    // "host:port" of the broker, for messages.
+    std::string Address() const { return settings_.host + ":" + std::to_string(settings_.port); }
     uint32_t InflightLimit() const { return settings_.inflightMessages; }
     // Counts the connections made so far, so that a caller sees a reconnection.
     uint64_t Connections() const { return connections_; }
@@ -65,6 +68,8 @@ private:
     static void OnConnect(mosquitto*, void* self, int result);
     static void OnDisconnect(mosquitto*, void* self, int result);
     static void OnPublish(mosquitto*, void* self, int messageId);
+    // libmosquitto's own errors (a certificate it refuses, a TLS failure) say why a connection fails.
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
     void Changed();
 
     MqttSettings settings_;
@@ -76,4 +81,6 @@ private:
     std::mutex changeLock_;
     std::condition_variable change_;
     uint64_t changes_ = 0;
+    std::mutex logLock_;
+    std::string lastLogged_;
 };

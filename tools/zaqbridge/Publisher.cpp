@@ -1,16 +1,20 @@
 #include "Publisher.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
-#include <set>
 
 #include "BridgeMessages.h"
 
 namespace {
 
 constexpr uint32_t kIdleWaitMs = 100;
-constexpr size_t kBatchEvents = 512;
+// Events published from the buffer while the callback waits for the lock.
+constexpr size_t kBatchEvents = 256;
 constexpr uint32_t kResendWaitMs = 5000;
+// Changed states go out at most this often: a burst of events costs one
+// retained message per channel, and the last one is what counts.
+constexpr auto kStateInterval = std::chrono::milliseconds(5);
+constexpr auto kNoConnectionNotice = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -33,9 +37,22 @@ void Publisher::Start()
     thread_ = std::thread([this] { Run(); });
 }
 
+bool Publisher::Deliver(BridgeEvent&& event)
+{
+    std::lock_guard<std::mutex> guard(publishLock_);
+    // Buffered events go first: the new one may overtake none of them.
+    if (buffer_.Size() == 0 && HasRoom()) {
+        PublishEvent(event);
+        return true;
+    }
+    return buffer_.Push(std::move(event));
+}
+
 bool Publisher::Drained() const
 {
-    return idle_ && buffer_.Size() == 0 && session_.Unacknowledged() <= 0;
+    std::lock_guard<std::mutex> guard(publishLock_);
+    return session_.Connected() && connectionReady_ == session_.Connections() && buffer_.Size() == 0 &&
+           changedStates_.empty() && session_.Unacknowledged() <= 0;
 }
 
 size_t Publisher::Finish(uint32_t timeoutMs)
@@ -52,30 +69,64 @@ size_t Publisher::Finish(uint32_t timeoutMs)
     return buffer_.Size();
 }
 
+bool Publisher::HasRoom() const
+{
+    return session_.Connected() && connectionReady_ == session_.Connections() &&
+           session_.Unacknowledged() < static_cast<int64_t>(session_.InflightLimit());
+}
+
 void Publisher::Run()
 {
-    uint64_t connectionsSeen = 0;
+    auto disconnectedSince = std::chrono::steady_clock::now();
+    bool disconnectionReported = false;
     while (!stop_) {
         if (!session_.Connected()) {
-            idle_ = false;
+            // A broker that stays away, or a TLS handshake that never completes, says nothing by itself.
+            if (!disconnectionReported && std::chrono::steady_clock::now() - disconnectedSince > kNoConnectionNotice) {
+                std::fprintf(stderr,
+                             "zaqbridge: no connection to the broker %s for %lld s (is it running, and are the TLS "
+                             "and login settings right?); events are buffered meanwhile\n",
+                             session_.Address().c_str(),
+                             static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(kNoConnectionNotice).count()));
+                disconnectionReported = true;
+            }
             session_.WaitForChange(kIdleWaitMs);
             continue;
         }
-        if (session_.Connections() != connectionsSeen) {
-            connectionsSeen = session_.Connections();
+        disconnectedSince = std::chrono::steady_clock::now();
+        disconnectionReported = false;
+        const uint64_t connection = session_.Connections();
+        if (connection != connectionReady_) {
             AwaitResentMessages();
+            std::lock_guard<std::mutex> guard(publishLock_);
             PublishOnConnection();
+            connectionReady_ = connection;
         }
         ReportDropped();
-        // Events stay in the bounded buffer until the connection has room for them.
-        const int64_t room = static_cast<int64_t>(session_.InflightLimit()) - session_.Unacknowledged();
-        if (room <= 0) {
-            session_.WaitForChange(kIdleWaitMs);
+        PublishBufferedEvents();
+        PublishChangedStates();
+        if (buffer_.Size() > 0) {
+            // Events stay in the bounded buffer until the connection has room for them.
+            bool room;
+            {
+                std::lock_guard<std::mutex> guard(publishLock_);
+                room = HasRoom();
+            }
+            if (!room) {
+                session_.WaitForChange(kIdleWaitMs);
+            }
             continue;
         }
-        buffer_.TakeBatch(batch_, std::min<size_t>(static_cast<size_t>(room), kBatchEvents), kIdleWaitMs);
-        idle_ = batch_.empty();
-        PublishBatch();
+        uint32_t waitMs = kIdleWaitMs;
+        {
+            std::lock_guard<std::mutex> guard(publishLock_);
+            if (!changedStates_.empty()) {
+                const auto due = lastStatesPublished_ + kStateInterval - std::chrono::steady_clock::now();
+                waitMs = static_cast<uint32_t>(
+                    std::clamp<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(due).count(), 1, kIdleWaitMs));
+            }
+        }
+        buffer_.WaitForEvents(waitMs);
     }
 }
 
@@ -97,24 +148,46 @@ void Publisher::PublishOnConnection()
     for (const auto& [key, state] : states_.All()) {
         session_.Publish(StateTopic(site_, key.first, key.second), ChannelStateJson(site_, state), true);
     }
+    changedStates_.clear();
     session_.Publish(DroppedTopic(site_), std::to_string(reportedDropped_), true);
 }
 
-void Publisher::PublishBatch()
+void Publisher::PublishBufferedEvents()
 {
-    std::set<ChannelStates::Key> touched;
-    for (const BridgeEvent& event : batch_) {
-        const ZAQ16_EVENT& words = event.event;
-        session_.Publish(EventTopic(site_, words.board, words.channel), BridgeEventJson(site_, event), false);
-        if (states_.Apply(event)) {
-            touched.insert({words.board, words.channel});
-        }
+    std::lock_guard<std::mutex> guard(publishLock_);
+    if (!HasRoom()) {
+        return;
     }
-    // One state message per channel and batch: a burst of events costs one
-    // retained message per channel, and the last one is what counts.
-    for (const ChannelStates::Key& key : touched) {
+    const int64_t room = static_cast<int64_t>(session_.InflightLimit()) - session_.Unacknowledged();
+    buffer_.TakeBatch(batch_, std::min<size_t>(static_cast<size_t>(room), kBatchEvents), 0);
+    for (const BridgeEvent& event : batch_) {
+        PublishEvent(event);
+    }
+}
+
+void Publisher::PublishEvent(const BridgeEvent& event)
+{
+    const ZAQ16_EVENT& words = event.event;
+    session_.Publish(EventTopic(site_, words.board, words.channel), BridgeEventJson(site_, event), false);
+    if (states_.Apply(event) && changedStates_.insert({words.board, words.channel}).second &&
+        changedStates_.size() == 1) {
+        // The thread publishes the state soon; it may be waiting for events that now come the quick way.
+        buffer_.Wake();
+    }
+}
+
+void Publisher::PublishChangedStates()
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> guard(publishLock_);
+    if (changedStates_.empty() || now - lastStatesPublished_ < kStateInterval) {
+        return;
+    }
+    for (const ChannelStates::Key& key : changedStates_) {
         session_.Publish(StateTopic(site_, key.first, key.second), ChannelStateJson(site_, *states_.Find(key)), true);
     }
+    changedStates_.clear();
+    lastStatesPublished_ = now;
 }
 
 void Publisher::ReportDropped()

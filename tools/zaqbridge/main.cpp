@@ -26,7 +26,7 @@ namespace {
 
 constexpr uint32_t kFinishTimeoutMs = 5000;
 
-EventBuffer* buffer = nullptr;
+Publisher* publisher = nullptr;
 std::atomic<uint64_t> sequence{0};
 std::atomic<uint32_t> finishedPlays{0};
 std::atomic<bool> overflowing{false};
@@ -46,7 +46,7 @@ uint32_t QXZAQ_CALL OnEvent(ZAQ16_EVENT* event)
     if (event->eventCode == QXEVT_FINISHED_PLAY) {
         ++finishedPlays;
     }
-    if (buffer->Push(std::move(item))) {
+    if (publisher->Deliver(std::move(item))) {
         overflowing = false;
     } else if (!overflowing.exchange(true)) {
         std::fprintf(stderr, "zaqbridge: the buffer is full: events are dropped until the broker takes them\n");
@@ -132,15 +132,15 @@ int main(int argc, char** argv)
     int exitCode = 0;
     {
         EventBuffer events(options.bufferEvents);
-        buffer = &events;
         MqttSession session(SessionSettings(options));
         if (!session.Start(error)) {
             std::fprintf(stderr, "zaqbridge: %s\n", error.c_str());
             mosquitto_lib_cleanup();
             return 1;
         }
-        Publisher publisher(options.site, events, session);
-        publisher.Start();
+        Publisher eventPublisher(options.site, events, session);
+        eventPublisher.Start();
+        publisher = &eventPublisher;
 
         if (options.traceLevel >= 0) {
             QXZAQSetTraceLevel(options.traceLevel);
@@ -159,7 +159,7 @@ int main(int argc, char** argv)
             exitCode = 1;
         }
         while (exitCode == 0 && !WaitForStopSignal(100)) {
-            if (playing && finishedPlays >= playFile->Boards() && publisher.Drained()) {
+            if (playing && finishedPlays >= playFile->Boards() && eventPublisher.Drained()) {
                 break;
             }
         }
@@ -167,7 +167,7 @@ int main(int argc, char** argv)
             QXZAQPlayDChannelEvents(nullptr);
         }
         QXZAQStopLink();
-        const size_t unpublished = publisher.Finish(kFinishTimeoutMs);
+        const size_t unpublished = eventPublisher.Finish(kFinishTimeoutMs);
         if (unpublished > 0) {
             std::fprintf(stderr, "zaqbridge: %zu event(s) not published: the broker did not take them in time\n",
                          unpublished);
@@ -178,7 +178,7 @@ int main(int argc, char** argv)
             session.WaitForChange(20);
         }
         session.Stop();
-        buffer = nullptr;
+        publisher = nullptr;
     }
     mosquitto_lib_cleanup();
     std::fprintf(stderr, "zaqbridge: stopped; %llu event(s) taken from the link\n",

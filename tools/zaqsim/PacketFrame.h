@@ -1,5 +1,6 @@
 // The unit's D-channel packet: 0x01, local channel, type, length L, L payload
 // bytes, and a checksum that makes the 8-bit sum of payload and checksum zero.
+// Encoded here on its own, not with common/PacketFrame: the unit's end of the line must not share the code it checks.
 #pragma once
 
 #include <cstdint>

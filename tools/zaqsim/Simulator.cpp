@@ -330,6 +330,23 @@ void Simulator::Vanish(size_t unit)
     });
 }
 
+bool Simulator::PlugIn(size_t unit, std::string& error)
+{
+    bool plugged = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_ || unit >= slots_.size()) {
+            error = "no such unit running";
+        } else if (slots_[unit]->pty && slots_[unit]->pty->IsOpen()) {
+            error = slots_[unit]->linkName + " is plugged in";
+        } else {
+            plugged = OpenLink(*slots_[unit], error);
+        }
+    }
+    poller_.Wake();
+    return plugged;
+}
+
 std::vector<std::string> Simulator::CommandLog(size_t unit) const
 {
     return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.CommandLog() : std::vector<std::string>(); });

@@ -69,6 +69,10 @@ public:
     void SetFirmwareFile(size_t unit, std::string path);
     // Closes the unit's pty and removes its link: the library's reads fail.
     void Vanish(size_t unit);
+    // Plugs a vanished unit back in: a new pty linked under the same name. The
+    // unit keeps its state. False (with `error` set) when the simulator is not
+    // running, the unit is still plugged in, or no pty or link could be made.
+    bool PlugIn(size_t unit, std::string& error);
 
     std::vector<std::string> CommandLog(size_t unit) const;
     void ClearCommandLog(size_t unit);

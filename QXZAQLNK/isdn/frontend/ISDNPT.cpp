@@ -26,7 +26,7 @@ bool IsFree(const ISDNPTDL& link)
 
 // Framers pair up into lines from an even number on: an odd first framer is taken down to even.
 ISDNPT::ISDNPT(isdn::IsdnMonitor& monitor, EventSink& sink, uint32_t firstFramer)
-    : firstFramer(firstFramer & ~1u), monitor_(monitor), sink_(sink)
+    : firstFramer(firstFramer & ~1u), monitor(monitor), sink(sink)
 {
 }
 
@@ -52,7 +52,7 @@ uint32_t ISDNPT::Start(uint32_t newMode, uint32_t newFramerCount, uint32_t newCh
     if (newMode > 1) {
         return isdn::kBadMode;
     }
-    isdn::IsdnSession session(monitor_, nullptr);
+    isdn::IsdnSession session(monitor, nullptr);
     StopLinks();
     mode = newMode;
     framerCount = newFramerCount;
@@ -61,7 +61,7 @@ uint32_t ISDNPT::Start(uint32_t newMode, uint32_t newFramerCount, uint32_t newCh
     const uint32_t firstIndex = mode != 0 ? firstFramer : firstFramer / 2;
     uint32_t result = isdn::kOk;
     for (uint32_t i = 0; i < linkCount; ++i) {
-        dataLinks[i] = std::make_unique<ISDNPTDL>(monitor_);
+        dataLinks[i] = std::make_unique<ISDNPTDL>(monitor);
         result = dataLinks[i]->Start(firstIndex + i, chanCount, mode);
     }
     return result;
@@ -69,7 +69,7 @@ uint32_t ISDNPT::Start(uint32_t newMode, uint32_t newFramerCount, uint32_t newCh
 
 uint32_t ISDNPT::Stop()
 {
-    isdn::IsdnSession session(monitor_, nullptr);
+    isdn::IsdnSession session(monitor, nullptr);
     return StopLinks();
 }
 
@@ -87,7 +87,7 @@ uint32_t ISDNPT::StopLinks()
 
 uint32_t ISDNPT::HDLCFrameRcvd(uint32_t framer, const uint8_t* data, uint32_t length, uint32_t time1, uint32_t time2)
 {
-    isdn::IsdnSession session(monitor_, &sink_);
+    isdn::IsdnSession session(monitor, &sink);
     const uint32_t local = LinkIndex(framer);
     if (local == kMaxDataLinks) {
         return isdn::kBadFramer;
@@ -172,12 +172,12 @@ uint32_t ISDNPT::DeliverBroadcast(ISDNPTDL& first, ISDNPTDL& second, Side side, 
 
 void ISDNPT::Tick()
 {
-    isdn::IsdnSession session(monitor_, &sink_);
-    monitor_.Timers().Tick();
+    isdn::IsdnSession session(monitor, &sink);
+    monitor.Timers().Tick();
 }
 
 void ISDNPT::Advance(uint32_t nowMs)
 {
-    isdn::IsdnSession session(monitor_, &sink_);
-    monitor_.Timers().Advance(nowMs);
+    isdn::IsdnSession session(monitor, &sink);
+    monitor.Timers().Advance(nowMs);
 }

@@ -71,6 +71,6 @@ private:
     uint32_t DeliverBroadcast(ISDNPTDL& first, ISDNPTDL& second, isdn::Side side, const uint8_t* data,
                               uint32_t length, uint32_t time1, uint32_t time2);
 
-    isdn::IsdnMonitor& monitor_;
-    EventSink& sink_;
+    isdn::IsdnMonitor& monitor;
+    EventSink& sink;
 };

@@ -28,7 +28,7 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
     if (record == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(monitor_, nullptr);
+    isdn::IsdnSession session(monitor, nullptr);
     if (channel == 0) {
         return isdn::kBadFramer;
     }
@@ -41,7 +41,7 @@ uint32_t ISDNPT::GetStatusByCh(uint32_t channel, ZAQ16_CALL_STATUS* record)
     // A call in progress on the channel comes before an ended one that still
     // names it.
     const ISDNPTCall* idleMatch = nullptr;
-    isdn::CallEntityPool& pool = monitor_.Pool();
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         const ISDNPTCall& call = pool[i];
         const bool onLine = call.interfaceId == lineBase || (mode != 0 && call.interfaceId == lineBase + 1);
@@ -68,8 +68,8 @@ uint32_t ISDNPT::GetStatusByRef(uint32_t callRef, ZAQ16_CALL_STATUS* record)
     if (record == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(monitor_, nullptr);
-    isdn::CallEntityPool& pool = monitor_.Pool();
+    isdn::IsdnSession session(monitor, nullptr);
+    isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; callRef != 0 && i < pool.Size(); ++i) {
         if (pool[i].callRef == callRef) {
             CopyStatus(pool[i], record);
@@ -84,7 +84,7 @@ uint32_t ISDNPT::GetStatistics(uint32_t channel, ZAQ16_CALL_STATISTICS* statisti
     if (statistics == nullptr) {
         return isdn::kMissingPointer;
     }
-    isdn::IsdnSession session(monitor_, nullptr);
+    isdn::IsdnSession session(monitor, nullptr);
     if (channel == 0) {
         return isdn::kBadFramer;
     }

@@ -43,16 +43,16 @@ uint32_t ISDNPTL3::Start(uint32_t newLine, uint32_t chanCount, uint32_t newMode)
     cpeSegment = isdn::SegmentState{};
     dcbuSeen = dcbuState = 0;
     monitor.Pool().Acquire(chanCount, newMode);
-    started_ = true;
+    started = true;
     return isdn::kOk;
 }
 
 void ISDNPTL3::Stop()
 {
-    if (!started_) {
+    if (!started) {
         return;
     }
-    started_ = false;
+    started = false;
     isdn::CallEntityPool& pool = monitor.Pool();
     for (uint32_t i = 0; i < pool.Size(); ++i) {
         if (pool[i].owner == this) {

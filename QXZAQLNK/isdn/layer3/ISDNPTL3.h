@@ -74,5 +74,5 @@ private:
     uint32_t RunCounted(ISDNPTCall& call, uint32_t event, const isdn::L3Message& message);
     uint32_t Restart(uint32_t event, const isdn::L3Message& message);
 
-    bool started_ = false;
+    bool started = false;
 };

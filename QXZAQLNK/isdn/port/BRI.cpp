@@ -16,10 +16,10 @@ constexpr uint32_t kCallEntities = 60;
 
 }  // namespace
 
-BRI::BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> monitor)
+BRI::BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> sharedMonitor)
     : Decoder(context),
-      monitor_(std::move(monitor)),
-      isdnFrontEnd(std::make_unique<ISDNPT>(*monitor_, static_cast<EventSink&>(*this), context.StartChannel() - 1))
+      monitor(std::move(sharedMonitor)),
+      isdnFrontEnd(std::make_unique<ISDNPT>(*monitor, static_cast<EventSink&>(*this), context.StartChannel() - 1))
 {
     const uint32_t result = isdnFrontEnd->Start(kMultiTei, kFramers, kCallEntities);
     if (result != 0) {
@@ -30,7 +30,7 @@ BRI::BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> monitor)
 
 BRI::~BRI()
 {
-    context_.Timers().Close(tickTimer_);
+    context_.Timers().Close(tickTimer);
     isdnFrontEnd->Stop();
 }
 
@@ -47,19 +47,19 @@ uint8_t BRI::Decode(const Packet& packet)
 void BRI::StartTick()
 {
     platform::TimerQueue& timers = context_.Timers();
-    if (tickTimer_ == platform::TimerQueue::kNoTimer) {
-        tickTimer_ = timers.Create();
+    if (tickTimer == platform::TimerQueue::kNoTimer) {
+        tickTimer = timers.Create();
         // The tick is housekeeping: a playback's end does not wait for it.
-        timers.SetBackground(tickTimer_, true);
+        timers.SetBackground(tickTimer, true);
     }
-    timers.Set(tickTimer_, kTickMs, &BRI::TickRoutine, this);
+    timers.Set(tickTimer, kTickMs, &BRI::TickRoutine, this);
 }
 
 void BRI::TickRoutine(void* context)
 {
     BRI& bri = *static_cast<BRI*>(context);
     bri.isdnFrontEnd->Advance(bri.context_.Now());
-    bri.context_.Timers().Set(bri.tickTimer_, kTickMs, &BRI::TickRoutine, &bri);
+    bri.context_.Timers().Set(bri.tickTimer, kTickMs, &BRI::TickRoutine, &bri);
 }
 
 uint32_t BRI::Post(const ZAQ16_EVENT& event)

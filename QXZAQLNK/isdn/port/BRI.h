@@ -19,8 +19,8 @@ class BRI : public Decoder, private EventSink {
 public:
     static constexpr uint32_t kTickMs = 100;
 
-    // Keeps `monitor` for as long as it lives, and arms the tick.
-    BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> monitor);
+    // Keeps `sharedMonitor` for as long as it lives, and arms the tick.
+    BRI(DecoderContext& context, std::shared_ptr<isdn::IsdnMonitor> sharedMonitor);
     ~BRI() override;
 
     // Hands the packet's frame to the front end on framer start_channel +
@@ -32,11 +32,11 @@ public:
     void StartTick();
 
     // The ISDN monitor the port shares with the other BRI ports of its link.
-    const std::shared_ptr<isdn::IsdnMonitor>& Monitor() const { return monitor_; }
+    const std::shared_ptr<isdn::IsdnMonitor>& Monitor() const { return monitor; }
 
 private:
     // Declared before the front end, which must not outlive it.
-    std::shared_ptr<isdn::IsdnMonitor> monitor_;
+    std::shared_ptr<isdn::IsdnMonitor> monitor;
 
 public:
     std::unique_ptr<ISDNPT> isdnFrontEnd;
@@ -47,5 +47,5 @@ private:
     uint32_t Post(const ZAQ16_EVENT& event) override;
     static void TickRoutine(void* context);
 
-    platform::TimerQueue::TimerId tickTimer_ = platform::TimerQueue::kNoTimer;
+    platform::TimerQueue::TimerId tickTimer = platform::TimerQueue::kNoTimer;
 };

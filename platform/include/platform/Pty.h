@@ -54,8 +54,11 @@ private:
 // thread may trigger.
 class PtyPoller {
 public:
+    // Takes the pair's descriptor when it is made, so that the pair may be
+    // closed or destroyed by another thread while Wait runs.
     struct Interest {
-        PtyPair* pair = nullptr;  // closed or null pairs are skipped
+        Interest(const PtyPair* pair, bool wantWrite);
+        int master = -1;  // -1 (a closed or null pair): skipped
         bool wantWrite = false;
     };
     struct Readiness {
