@@ -22,6 +22,8 @@ constexpr uint32_t kErrorScreenPollMs = 50;
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
 constexpr char kCarriageReturn = 13;
+// The reader takes what has arrived in one piece of up to this many bytes.
+constexpr uint32_t kReadBurstSize = 512;
 
 }  // namespace
 
@@ -99,9 +101,9 @@ void ZAQ16PORT::LiveStep()
         WaitForStopWithin(kFailedReadBackoffMs);
         return;
     }
-    uint8_t byte = 0;
-    if (InStringWithin(&byte, 1, 1, timers.MsUntilNextDue()) == 1) {
-        TakeBytes(&byte, 1);
+    uint8_t bytes[kReadBurstSize];
+    if (const uint32_t got = InStringArrived(bytes, sizeof bytes, timers.MsUntilNextDue()); got > 0) {
+        TakeBytes(bytes, got);
     } else if (LastReadFailed()) {
         if (!deviceLost.exchange(true)) {
             // Nothing can answer a command now: end the waits at once.
@@ -124,12 +126,14 @@ void ZAQ16PORT::FinishPacket()
     // Timers wait until the packet is whole: its bytes come back to back, so
     // a read that stays empty for the inter-byte time-out means it is broken.
     while (framer.InsidePacket()) {
-        uint8_t byte = 0;
-        if (StopRequested() || InStringWithin(&byte, 1, 1, PacketFramer::kInterByteTimeoutMs) != 1) {
+        uint8_t bytes[kReadBurstSize];
+        const uint32_t got =
+            StopRequested() ? 0 : InStringArrived(bytes, sizeof bytes, PacketFramer::kInterByteTimeoutMs);
+        if (got == 0) {
             framer.DropPartialPacket(timers.clock().Now());
             return;
         }
-        framer.Feed(&byte, 1, timers.clock().Now());
+        framer.Feed(bytes, got, timers.clock().Now());
     }
 }
 
