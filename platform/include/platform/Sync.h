@@ -28,9 +28,12 @@ public:
 private:
     bool TryTake()
     {
+        // A taken lock is only looked at: no write to a line other threads read.
         bool expected = true;
-        return free_.compare_exchange_strong(expected, false);
+        return free_.load(std::memory_order_relaxed) && free_.compare_exchange_strong(expected, false);
     }
+    // Looks for a short while before the caller sleeps; true when taken.
+    bool SpinTake();
 
     std::atomic<bool> free_;
     // Threads inside a wait; a release that sees none skips the mutex. Both
