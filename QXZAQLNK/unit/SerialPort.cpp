@@ -137,7 +137,8 @@ uint32_t CSerialPort::InString(void* buffer, uint32_t size, uint32_t count)
     return InStringWithin(buffer, size, count, -1);
 }
 
-uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count, int64_t capMs)
+template <typename DeviceRead>
+uint32_t CSerialPort::Receive(const DeviceRead& read)
 {
     if (isOpen == 0) {
         return 0;
@@ -148,7 +149,7 @@ uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count
         if (!handle) {
             return 0;
         }
-        result = handle->Read(buffer, static_cast<size_t>(size) * count, capMs);
+        result = read(*handle);
     }
     lastReadFailed = result.error != 0;
     if (result.error != 0) {
@@ -160,6 +161,18 @@ uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count
         return 0;
     }
     return static_cast<uint32_t>(result.bytes);
+}
+
+uint32_t CSerialPort::InStringWithin(void* buffer, uint32_t size, uint32_t count, int64_t capMs)
+{
+    return Receive([&](platform::SerialDevice& device) {
+        return device.Read(buffer, static_cast<size_t>(size) * count, capMs);
+    });
+}
+
+uint32_t CSerialPort::InStringArrived(void* buffer, uint32_t size, int64_t capMs)
+{
+    return Receive([&](platform::SerialDevice& device) { return device.ReadArrived(buffer, size, capMs); });
 }
 
 uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
@@ -190,7 +203,7 @@ uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
 
 size_t CSerialPort::Read(void* buffer, size_t size, int64_t capMs)
 {
-    return InStringWithin(buffer, 1, static_cast<uint32_t>(size), capMs);
+    return InStringArrived(buffer, static_cast<uint32_t>(size), capMs);
 }
 
 size_t CSerialPort::Write(const void* bytes, size_t size)

@@ -39,11 +39,14 @@ public:
     // InString whose total wait is also cut to `capMs` (when >= 0): the reader
     // thread never sleeps past its next timer.
     uint32_t InStringWithin(void* buffer, uint32_t size, uint32_t count, int64_t capMs);
+    // Waits as InStringWithin does for one byte, then returns every byte that
+    // has arrived, up to `size`, without waiting for more.
+    uint32_t InStringArrived(void* buffer, uint32_t size, int64_t capMs);
     void PurgeInput() override;
     // Wakes a read in progress (the reader is being stopped).
     void InterruptRead() override;
 
-    // The port as a byte source: InStringWithin and OutString.
+    // The port as a byte source: InStringArrived and OutString.
     size_t Read(void* buffer, size_t size, int64_t capMs) override;
     size_t Write(const void* bytes, size_t size) override;
 
@@ -61,6 +64,9 @@ protected:
     // locks) and returns the one it replaced.
     std::unique_ptr<platform::SerialDevice> ReplaceDevice(std::unique_ptr<platform::SerialDevice> device);
     void UnlockPort();
+    // One read of the device under the read lock; a failure is traced once.
+    template <typename DeviceRead>
+    uint32_t Receive(const DeviceRead& read);
 
     platform::Lock portLock{1};       // serialises writers
     std::mutex readMutex;             // serialises readers (only the reader thread reads)

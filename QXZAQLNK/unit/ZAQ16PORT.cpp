@@ -14,6 +14,8 @@ namespace {
 
 // A reader whose device has gone waits this long between attempts instead of spinning.
 constexpr uint32_t kFailedReadBackoffMs = 300;
+// The reader takes what has arrived in one piece of up to this many bytes.
+constexpr uint32_t kReadBurstSize = 512;
 
 }  // namespace
 
@@ -96,9 +98,9 @@ void ZAQ16PORT::LiveStep()
         WaitForStopWithin(kFailedReadBackoffMs);
         return;
     }
-    uint8_t byte = 0;
-    if (source->Read(&byte, 1, timers.MsUntilNextDue()) == 1) {
-        TakeBytes(&byte, 1);
+    uint8_t bytes[kReadBurstSize];
+    if (const size_t got = source->Read(bytes, sizeof bytes, timers.MsUntilNextDue()); got > 0) {
+        TakeBytes(bytes, got);
     } else if (source->LastReadFailed()) {
         commands.LineLost();
         WaitForStopWithin(kFailedReadBackoffMs);
@@ -116,12 +118,13 @@ void ZAQ16PORT::FinishPacket()
     // Timers wait until the packet is whole: its bytes come back to back, so
     // a read that stays empty for the inter-byte time-out means it is broken.
     while (framer.InsidePacket()) {
-        uint8_t byte = 0;
-        if (StopRequested() || source->Read(&byte, 1, PacketFramer::kInterByteTimeoutMs) != 1) {
+        uint8_t bytes[kReadBurstSize];
+        const size_t got = StopRequested() ? 0 : source->Read(bytes, sizeof bytes, PacketFramer::kInterByteTimeoutMs);
+        if (got == 0) {
             framer.DropPartialPacket(timers.clock().Now());
             return;
         }
-        framer.Feed(&byte, 1, timers.clock().Now());
+        framer.Feed(bytes, got, timers.clock().Now());
     }
 }
 

@@ -1,9 +1,10 @@
 // The serial device on termios: exclusive open (TIOCEXCL plus an flock), raw
 // 8N1 line settings, and reads bounded by the COM port time-out rules through
-// poll(). Reads are buffered: one read() takes whatever has arrived, so the
-// reader's byte-by-byte requests cost no system call while data flows.
+// poll(). Reads are buffered: one read() takes whatever has arrived, and the
+// reader takes it as one burst.
 #include "platform/SerialDevice.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -114,63 +115,12 @@ public:
 
     IoResult Read(void* out, size_t size, int64_t capMs) override
     {
-        std::lock_guard<std::mutex> guard(mutex_);
-        DropBufferIfPurged();
-        auto* bytes = static_cast<uint8_t*>(out);
-        IoResult result;
-        result.bytes = TakeBuffered(bytes, size);
-        if (result.bytes == size) {
-            return result;
-        }
-        const SerialTimeouts timeouts = GetTimeouts();
-        int64_t total = static_cast<int64_t>(timeouts.readTotalMultiplier) * static_cast<int64_t>(size) +
-                        timeouts.readTotalConstant;
-        if (capMs >= 0 && capMs < total) {
-            total = capMs;
-        }
-        const int64_t deadline = NowMs() + total;
-        while (result.bytes < size) {
-            int64_t wait = deadline - NowMs();
-            if (wait <= 0) {
-                break;
-            }
-            if (result.bytes > 0 && timeouts.readInterval > 0 && wait > timeouts.readInterval) {
-                wait = timeouts.readInterval;
-            }
-            pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
-            const int ready = poll(fds, 2, static_cast<int>(wait));
-            if (ready < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                result.error = static_cast<uint32_t>(errno);
-                break;
-            }
-            if (fds[1].revents & POLLIN) {
-                DrainWake();
-                break;
-            }
-            if (ready == 0) {
-                if (result.bytes > 0) {
-                    break;  // the interval between two bytes has passed
-                }
-                continue;
-            }
-            if (fds[0].revents & POLLNVAL) {
-                result.error = EBADF;
-                break;
-            }
-            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-                DropBufferIfPurged();
-                const uint32_t error = Fill();
-                if (error != 0) {
-                    result.error = error;
-                    break;
-                }
-                result.bytes += TakeBuffered(bytes + result.bytes, size - result.bytes);
-            }
-        }
-        return result;
+        return Receive(static_cast<uint8_t*>(out), size, capMs, size);
+    }
+
+    IoResult ReadArrived(void* out, size_t size, int64_t capMs) override
+    {
+        return Receive(static_cast<uint8_t*>(out), size, capMs, std::min<size_t>(size, 1));
     }
 
     IoResult Write(const void* data, size_t size) override
@@ -248,6 +198,68 @@ public:
 private:
     // A write that the time-outs leave unbounded still gives up after this long.
     static constexpr int64_t kUnboundedWriteLimitMs = 10000;
+
+    // Reads up to `size` bytes; waits (under the time-outs) only while fewer
+    // than `wanted` have come. The total time-out counts `wanted` bytes.
+    IoResult Receive(uint8_t* bytes, size_t size, int64_t capMs, size_t wanted)
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        DropBufferIfPurged();
+        IoResult result;
+        result.bytes = TakeBuffered(bytes, size);
+        if (result.bytes >= wanted) {
+            return result;
+        }
+        const SerialTimeouts timeouts = GetTimeouts();
+        int64_t total = static_cast<int64_t>(timeouts.readTotalMultiplier) * static_cast<int64_t>(wanted) +
+                        timeouts.readTotalConstant;
+        if (capMs >= 0 && capMs < total) {
+            total = capMs;
+        }
+        const int64_t deadline = NowMs() + total;
+        while (result.bytes < wanted) {
+            int64_t wait = deadline - NowMs();
+            if (wait <= 0) {
+                break;
+            }
+            if (result.bytes > 0 && timeouts.readInterval > 0 && wait > timeouts.readInterval) {
+                wait = timeouts.readInterval;
+            }
+            pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+            const int ready = poll(fds, 2, static_cast<int>(wait));
+            if (ready < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                result.error = static_cast<uint32_t>(errno);
+                break;
+            }
+            if (fds[1].revents & POLLIN) {
+                DrainWake();
+                break;
+            }
+            if (ready == 0) {
+                if (result.bytes > 0) {
+                    break;  // the interval between two bytes has passed
+                }
+                continue;
+            }
+            if (fds[0].revents & POLLNVAL) {
+                result.error = EBADF;
+                break;
+            }
+            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                DropBufferIfPurged();
+                const uint32_t error = Fill();
+                if (error != 0) {
+                    result.error = error;
+                    break;
+                }
+                result.bytes += TakeBuffered(bytes + result.bytes, size - result.bytes);
+            }
+        }
+        return result;
+    }
 
     void DropBufferIfPurged()
     {

@@ -5,10 +5,20 @@
 
 platform::IoResult MemorySerialDevice::Read(void* buffer, size_t size, int64_t capMs)
 {
+    return Take(buffer, size, size, capMs);
+}
+
+platform::IoResult MemorySerialDevice::ReadArrived(void* buffer, size_t size, int64_t capMs)
+{
+    return Take(buffer, size, 1, capMs);
+}
+
+platform::IoResult MemorySerialDevice::Take(void* buffer, size_t size, size_t timedBytes, int64_t capMs)
+{
     std::unique_lock<std::mutex> lock(wire_->mutex);
     ++wire_->readCalls;
     if (wire_->waitForInput && wire_->input.empty()) {
-        int64_t total = static_cast<int64_t>(timeouts_.readTotalMultiplier) * static_cast<int64_t>(size) +
+        int64_t total = static_cast<int64_t>(timeouts_.readTotalMultiplier) * static_cast<int64_t>(timedBytes) +
                         timeouts_.readTotalConstant;
         if (capMs >= 0 && capMs < total) {
             total = capMs;

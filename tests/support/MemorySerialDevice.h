@@ -43,12 +43,18 @@ public:
     platform::SerialTimeouts GetTimeouts() const override { return timeouts_; }
     void SetTimeouts(const platform::SerialTimeouts& timeouts) override { timeouts_ = timeouts; }
     platform::IoResult Read(void* buffer, size_t size, int64_t capMs) override;
+    // Everything queued is "there": both reads hand over what is queued.
+    platform::IoResult ReadArrived(void* buffer, size_t size, int64_t capMs) override;
     platform::IoResult Write(const void* buffer, size_t size) override;
     bool Purge(bool receive, bool transmit) override;
     bool ClearError() override;
     void Interrupt() override;
 
 private:
+    // Reads up to `size` bytes; an empty input is waited for (when the wire
+    // says so) as long as a read of `timedBytes` may take.
+    platform::IoResult Take(void* buffer, size_t size, size_t timedBytes, int64_t capMs);
+
     std::shared_ptr<MemorySerialDevice::Wire> wire_;
     platform::SerialTimeouts timeouts_;
 };

@@ -35,12 +35,17 @@ public:
     platform::SerialTimeouts GetTimeouts() const override { return timeouts_; }
     void SetTimeouts(const platform::SerialTimeouts& timeouts) override { timeouts_ = timeouts; }
     platform::IoResult Read(void* buffer, size_t size, int64_t capMs) override;
+    // Waits (moving the clock) for the first byte as a read of one byte does,
+    // then hands over the bytes that have arrived by then.
+    platform::IoResult ReadArrived(void* buffer, size_t size, int64_t capMs) override;
     platform::IoResult Write(const void* buffer, size_t size) override;
     bool Purge(bool receive, bool transmit) override;
     bool ClearError() override { return true; }
     void Interrupt() override {}
 
 private:
+    // The total time-out of a read of `size` bytes, cut to `capMs` (when >= 0).
+    int64_t TotalMs(size_t size, int64_t capMs) const;
     bool Arrived(uint32_t at) const { return static_cast<int32_t>(clock_.Now() - at) >= 0; }
 
     std::shared_ptr<Line> line_;

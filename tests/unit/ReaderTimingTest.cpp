@@ -179,7 +179,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Pieces closer together than the inter-byte time-out are one packet.
         GapCase{"SlowButSteady",
                 {{0, Bytes({0x01, 0x03})}, {60, Bytes({0x58, 0x02})}, {120, Bytes({0x41})}, {180, Bytes({0x42, 0x7D})}},
-                1, ""}),
+                1, ""},
+        // One read takes two whole packets and the start of a third; the rest comes soon after.
+        GapCase{"TwoPacketsAndAHalfInOneArrival",
+                {{0, kGoodPacket + kGoodPacket + kGoodPacket.substr(0, 5)}, {40, kGoodPacket.substr(5)}}, 3, ""},
+        GapCase{"ArrivalEndingInsideAHeader",
+                {{0, kGoodPacket + kGoodPacket.substr(0, 2)}, {30, kGoodPacket.substr(2)}}, 2, ""},
+        // The rest of the straddling packet comes too late: only it is lost,
+        // not the whole packet before it in the same arrival nor the one after.
+        GapCase{"PacketStraddlingTwoArrivalsWithAGap",
+                {{0, kGoodPacket + kGoodPacket.substr(0, 5)}, {150, kGoodPacket.substr(5) + kGoodPacket}}, 2,
+                "data for 4::Read fails 1 not enough data"}),
     [](const testing::TestParamInfo<GapCase>& info) { return info.param.name; });
 
 TEST_F(ReaderTiming, ManyLyingPacketsInARowCostOneGapEach)

@@ -44,6 +44,13 @@ public:
     // Reads up to `size` bytes under the time-outs; `capMs` (when >= 0) shortens
     // the total wait further. A time-out is not an error.
     virtual IoResult Read(void* buffer, size_t size, int64_t capMs) = 0;
+    // Waits as Read does for one byte, then returns what has arrived (up to
+    // `size` bytes) without waiting for more: the reader takes a burst in one
+    // call. A device that cannot tell what has arrived hands over one byte.
+    virtual IoResult ReadArrived(void* buffer, size_t size, int64_t capMs)
+    {
+        return Read(buffer, size > 0 ? 1 : 0, capMs);
+    }
     virtual IoResult Write(const void* buffer, size_t size) = 0;
     virtual bool Purge(bool receive, bool transmit) = 0;
     // Clears the device's error state; false when the device is gone (closed,

@@ -1,6 +1,7 @@
 // Synchronisation objects with bounded waits.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -9,9 +10,11 @@
 namespace platform {
 
 // A semaphore of count 1 (initially free, or taken with a count of 0), as the
-// library's locks are. Built on a mutex and a condition variable: the standard
-// semaphores of this toolchain can miss a release under contention and let a
-// timed wait run to its end.
+// library's locks are. Waits are built on a mutex and a condition variable: the
+// standard semaphores of this toolchain can miss a release under contention and
+// let a timed wait run to its end. Taking a free lock, and releasing one nobody
+// waits for, is a single atomic operation: the event path takes several locks
+// per event.
 class Lock {
 public:
     explicit Lock(int count = 1) : free_(count > 0) {}
@@ -23,9 +26,22 @@ public:
     void release();
 
 private:
+    bool TryTake()
+    {
+        // A taken lock is only looked at: no write to a line other threads read.
+        bool expected = true;
+        return free_.load(std::memory_order_relaxed) && free_.compare_exchange_strong(expected, false);
+    }
+    // Looks for a short while before the caller sleeps; true when taken.
+    bool SpinTake();
+
+    std::atomic<bool> free_;
+    // Threads inside a wait; a release that sees none skips the mutex. Both
+    // this count and `free_` use sequentially consistent order, so a waiter that
+    // counted itself in either sees the release or is woken by it.
+    std::atomic<int> waiters_{0};
     std::mutex mutex_;
     std::condition_variable released_;
-    bool free_;
 };
 
 // Takes `lock` within `milliseconds`; false when the wait timed out.
