@@ -65,13 +65,6 @@ void CommandChannel::EndWaitWith(uint32_t result)
     commandEvent.Set();
 }
 
-std::unique_lock<std::timed_mutex> CommandChannel::TakeTurn(uint32_t waitMs)
-{
-    std::unique_lock<std::timed_mutex> turn(exchangeTurn, std::defer_lock);
-    static_cast<void>(turn.try_lock_for(std::chrono::milliseconds(waitMs)));
-    return turn;
-}
-
 bool CommandChannel::ClaimForUpload()
 {
     std::lock_guard<std::mutex> guard(commandWriteLock);
@@ -148,8 +141,8 @@ uint32_t CommandChannel::SetOptionBytes(const void* bytes, size_t length, const 
     if (UploadClaimed()) {
         return ZAQ16_RET_NOT_READY;
     }
-    const std::unique_lock<std::timed_mutex> turn = TakeTurn(answerWaitMs);
-    if (!turn.owns_lock()) {
+    const Turn turn = TakeTurn(answerWaitMs);
+    if (!turn.Held()) {
         return ZAQ16_RET_NOT_READY;
     }
     {

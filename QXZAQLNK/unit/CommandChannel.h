@@ -86,8 +86,25 @@ public:
 
     // One confirmed command at a time, from its line to its answer: the unit
     // answers in order, so each caller gets the answer to its own command.
-    // The lock is not owned when `waitMs` passed first.
-    std::unique_lock<std::timed_mutex> TakeTurn(uint32_t waitMs);
+    class Turn {
+    public:
+        Turn(platform::Lock& lock, uint32_t waitMs) : lock_(lock), held_(platform::AcquireWithin(lock, waitMs)) {}
+        ~Turn()
+        {
+            if (held_) {
+                lock_.release();
+            }
+        }
+        Turn(const Turn&) = delete;
+        Turn& operator=(const Turn&) = delete;
+        // False when `waitMs` passed first.
+        bool Held() const { return held_; }
+
+    private:
+        platform::Lock& lock_;
+        bool held_;
+    };
+    Turn TakeTurn(uint32_t waitMs) { return Turn(exchangeTurn, waitMs); }
 
     // ---- a firmware upload holds the line alone
     // False while another upload holds it.
@@ -124,5 +141,5 @@ private:
     std::mutex commandWriteLock;
     bool uploadClaimed = false;  // under commandWriteLock
     // Held by a confirmed command (or an upload) from its line to its answer.
-    std::timed_mutex exchangeTurn;
+    platform::Lock exchangeTurn{1};
 };

@@ -72,7 +72,9 @@ TEST_F(UnplugDrill, LossIsReportedRestartBringsTheBoardBackNeighboursNeverStop)
     ZAQ16_BOARD_INFO info{};
     info.size = sizeof info;
     ASSERT_EQ(QXZAQGetBoardInfo(1, &info), ZAQ16_RET_SUCCESS);
-    EXPECT_EQ(info.startChannel, 17u);
+    // The record is packed: its fields are copied before they are compared.
+    const uint32_t startChannel = info.startChannel;
+    EXPECT_EQ(startChannel, 17u);
     EXPECT_STREQ(info.devicePath, "\\\\.\\COM2");
     EXPECT_EQ(QXZAQSetBusType(1, 2), ZAQ16_RET_SUCCESS);
     EXPECT_EQ(QXZAQGetBusType(1), 2u);
