@@ -1,5 +1,6 @@
-// A port lock held for one scope. The wait is bounded; when it fails the
-// holder must leave what the lock guards alone (and nothing is released).
+// A port lock held for one scope. The wait is bounded (3 s unless the holder
+// names its own bound); when it fails the holder must leave what the lock
+// guards alone (and nothing is released).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,10 @@ class LockHold {
 public:
     static constexpr uint32_t kWaitMs = 3000;
 
-    explicit LockHold(platform::Lock& lock) : lock_(lock), held_(platform::AcquireWithin(lock, kWaitMs)) {}
+    explicit LockHold(platform::Lock& lock, uint32_t waitMs = kWaitMs)
+        : lock_(lock), held_(platform::AcquireWithin(lock, waitMs))
+    {
+    }
     ~LockHold()
     {
         if (held_) {

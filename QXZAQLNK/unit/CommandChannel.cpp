@@ -141,8 +141,8 @@ uint32_t CommandChannel::SetOptionBytes(const void* bytes, size_t length, const 
     if (UploadClaimed()) {
         return ZAQ16_RET_NOT_READY;
     }
-    const Turn turn = TakeTurn(answerWaitMs);
-    if (!turn.Held()) {
+    const LockHold turn = TakeTurn(answerWaitMs);
+    if (!turn) {
         return ZAQ16_RET_NOT_READY;
     }
     {

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string_view>
 
+#include "decoders/LockHold.h"
 #include "platform/Sync.h"
 #include "qxzaqlnk.h"
 #include "unit/OptionCommands.h"
@@ -86,25 +87,8 @@ public:
 
     // One confirmed command at a time, from its line to its answer: the unit
     // answers in order, so each caller gets the answer to its own command.
-    class Turn {
-    public:
-        Turn(platform::Lock& lock, uint32_t waitMs) : lock_(lock), held_(platform::AcquireWithin(lock, waitMs)) {}
-        ~Turn()
-        {
-            if (held_) {
-                lock_.release();
-            }
-        }
-        Turn(const Turn&) = delete;
-        Turn& operator=(const Turn&) = delete;
-        // False when `waitMs` passed first.
-        bool Held() const { return held_; }
-
-    private:
-        platform::Lock& lock_;
-        bool held_;
-    };
-    Turn TakeTurn(uint32_t waitMs) { return Turn(exchangeTurn, waitMs); }
+    // Not held when `waitMs` passed first.
+    LockHold TakeTurn(uint32_t waitMs) { return LockHold(exchangeTurn, waitMs); }
 
     // ---- a firmware upload holds the line alone
     // False while another upload holds it.

@@ -43,8 +43,8 @@ uint32_t ZAQ16PORT::UploadFirmware(const char* path)
         return ZAQ16_RET_FILE_NOT_FOUND;
     }
     // A command already waiting for its answer gets it before the line changes hands.
-    const CommandChannel::Turn turn = commands.TakeTurn(kCommandWaitMs);
-    if (!turn.Held()) {
+    const LockHold turn = commands.TakeTurn(kCommandWaitMs);
+    if (!turn) {
         commands.ReleaseUpload();
         return ZAQ16_RET_NOT_READY;
     }

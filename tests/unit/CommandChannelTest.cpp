@@ -276,7 +276,7 @@ TEST_F(CommandChannelTest, UploadTakesTheLineOnlyAfterTheCommandInFlightHasItsAn
     std::atomic<bool> turnTaken{false};
     std::thread upload([&] {
         const auto turn = channel.TakeTurn(10000);
-        turnTaken = turn.Held();
+        turnTaken = static_cast<bool>(turn);
         channel.ArmAnswer();
         channel.WriteCommandLine("DOWNLOAD", 8);
         EXPECT_EQ(channel.AwaitAnswer(10000), std::optional<uint32_t>(ZAQ16_RET_UNIT_ERROR));
