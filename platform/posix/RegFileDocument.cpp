@@ -145,6 +145,14 @@ KeyEntry& Document::List(std::string_view path)
     return *keys_.insert(keys_.begin() + static_cast<std::ptrdiff_t>(position), KeyEntry{std::string(path), {}});
 }
 
+KeyEntry& Document::ListLast(std::string_view path)
+{
+    if (KeyEntry* listed = Find(path)) {
+        return *listed;
+    }
+    return keys_.emplace_back(KeyEntry{std::string(path), {}});
+}
+
 bool Document::Remove(std::string_view path)
 {
     const auto found = std::find_if(keys_.begin(), keys_.end(),

@@ -49,6 +49,9 @@ public:
     // Lists the key (when not listed yet) after its parent's last descendant, so
     // the file keeps its tree order; returns the entry.
     KeyEntry& List(std::string_view path);
+    // Lists the key (when not listed yet) at the end: a file read keeps its own
+    // order, so reading what was written gives the same document.
+    KeyEntry& ListLast(std::string_view path);
     // Removes a listed key (its subkeys stay); false when it was not listed.
     bool Remove(std::string_view path);
     // Removes the key and every key below it.

@@ -319,7 +319,7 @@ KeyEntry* ParseSectionLine(std::string_view line, Document& document)
         document.RemoveTree(path);
         return nullptr;
     }
-    return &document.List(document.Spelling(path));
+    return &document.ListLast(document.Spelling(path));
 }
 
 std::string EscapeQuoted(std::string_view text)

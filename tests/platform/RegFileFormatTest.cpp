@@ -170,6 +170,24 @@ TEST_F(RegistryFileTest, NewKeysKeepTheFileInTreeOrder)
               "[HKEY_LOCAL_MACHINE\\Z]\r\n\r\n");
 }
 
+TEST_F(RegistryFileTest, AFileReadKeepsItsOwnKeyOrder)
+{
+    // Read in tree order, this file came out differently on each rewrite.
+    WriteRegistry("Windows Registry Editor Version 5.00\n\n"
+                  "[HKEY_LOCAL_MACHINE\\Z]\n\n[HKEY_LOCAL_MACHINE\\A\\B]\n\n[Loose]\n\n[HKEY_LOCAL_MACHINE\\A]\n");
+    reg::CloseKey(Create("A\\C"));
+    const std::string once = RegistryText();
+    EXPECT_EQ(once,
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Z]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\r\n"
+              "[Loose]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\A]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\A\\C]\r\n\r\n");
+    reg::CloseKey(Create("A\\C"));
+    EXPECT_EQ(RegistryText(), once);
+}
+
 TEST_F(RegistryFileTest, KeysOfOtherRootsSurviveOurWrites)
 {
     WriteRegistry("Windows Registry Editor Version 5.00\n\n"

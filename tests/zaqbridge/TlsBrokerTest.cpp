@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
 #include "MosquittoBroker.h"
 #include "MqttSubscriber.h"
+#include "platform/ProcessEnvironment.h"
 #include "platform/Program.h"
 #include "support/TempDir.h"
 
@@ -38,6 +40,15 @@ bool MakeAuthority(const std::string& directory, const std::string& name, std::s
 
 class TlsBrokerTest : public testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        // Read by the sanitizer of each bridge started from here (when built with it).
+        const char* options = std::getenv("LSAN_OPTIONS");
+        const std::string suppressions = "suppressions=" ZAQ_SOURCE_DIR "/tests/zaqbridge/openssl-leaks.supp";
+        platform::SetEnvironmentVariable("LSAN_OPTIONS",
+                                         (options != nullptr ? std::string(options) + ":" : std::string()) + suppressions);
+    }
+
     void SetUp() override
     {
         for (const std::string& program : {kOpenssl, kPasswd}) {
