@@ -1,5 +1,5 @@
 // Without a fuzzing build a fuzz entry runs every seed of its corpus
-// (ZAQ_FUZZ_CORPUS_DIR), which must hold at least ZAQ_FUZZ_MIN_SEEDS seeds.
+// (kFuzzCorpusDirectory), which must hold at least kFuzzMinimumSeeds seeds.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,17 +7,19 @@
 #include <iterator>
 #include <vector>
 
+#include "CorpusLocation.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 TEST(FuzzCorpus, EverySeedRunsThroughTheTarget)
 {
     int seeds = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(ZAQ_FUZZ_CORPUS_DIR)) {
+    for (const auto& entry : std::filesystem::directory_iterator(kFuzzCorpusDirectory)) {
         std::ifstream file(entry.path(), std::ios::binary);
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         SCOPED_TRACE(entry.path().filename().string());
         EXPECT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
         ++seeds;
     }
-    EXPECT_GE(seeds, ZAQ_FUZZ_MIN_SEEDS);
+    EXPECT_GE(seeds, kFuzzMinimumSeeds);
 }
