@@ -93,7 +93,10 @@ TEST_F(FullSpeedTest, SigtermEndsTheBridgeInBoundedTimeAndEveryEventIsPublishedO
     ASSERT_FALSE(sequences.empty());
     EXPECT_EQ(*sequences.begin(), 1);
     EXPECT_EQ(static_cast<long long>(sequences.size()), *sequences.rbegin()) << "a gap in the sequence";
-    EXPECT_EQ(static_cast<long long>(sequences.size()) + unpublished, taken) << output;
+    // A broker slower than the bounded waits leaves messages unacknowledged: those are named too.
+    const long long unacknowledged = NumberBefore(output, " message(s) sent but not acknowledged");
+    EXPECT_LE(static_cast<long long>(sequences.size()) + unpublished, taken) << output;
+    EXPECT_GE(static_cast<long long>(sequences.size()) + unpublished + unacknowledged, taken) << output;
     EXPECT_TRUE(InOrderPerChannel(events));
 }
 
