@@ -1,8 +1,12 @@
 // zaqbridge end to end, with a mosquitto broker of its own on localhost:
-//  1. throughput: the demo recording repeated many times, played by
+//  1. the broker's ceiling: a bare libmosquitto client publishes QoS 1
+//     messages of an event's size as fast as the broker acknowledges them, to
+//     the same kind of subscriber; no bridge can go faster through this broker
+//     on this machine;
+//  2. throughput: the demo recording repeated many times, played by
 //     `zaqbridge --play` as fast as the library goes; events per second as the
-//     subscriber receives them (first to last);
-//  2. latency: one simulated Definity unit; a hook packet is written to the
+//     subscriber receives them (first to last), and their share of the ceiling;
+//  3. latency: one simulated Definity unit; a hook packet is written to the
 //     unit's pseudo-terminal and timed until the subscriber has the event.
 //
 //   bench_bridge [repetitions] [latency-samples] [zaqbridge program]
@@ -10,6 +14,7 @@
 #include <mosquitto.h>
 
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -28,6 +33,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Events the bridge takes from one play of the demo recording.
+constexpr uint64_t kDemoEvents = 427;
 
 double Ms(Clock::duration duration)
 {
@@ -56,7 +64,11 @@ public:
                 subscriber->first_ = now;
             }
             subscriber->last_ = now;
-            subscriber->changed_.notify_all();
+            // Only the awaited message wakes the waiter: a wake-up per message
+            // would cost the subscriber more than the message itself.
+            if (subscriber->count_ == subscriber->awaited_) {
+                subscriber->changed_.notify_all();
+            }
         });
         mosquitto_connect(client_, "127.0.0.1", port, 30);
         mosquitto_loop_start(client_);
@@ -76,7 +88,10 @@ public:
     bool WaitCount(uint64_t count, std::chrono::milliseconds timeout)
     {
         std::unique_lock<std::mutex> guard(lock_);
-        return changed_.wait_for(guard, timeout, [&] { return count_ >= count; });
+        awaited_ = count;
+        const bool arrived = changed_.wait_for(guard, timeout, [&] { return count_ >= count; });
+        awaited_ = 0;
+        return arrived;
     }
     uint64_t Count()
     {
@@ -93,7 +108,69 @@ private:
     std::condition_variable changed_;
     bool subscribed_ = false;
     uint64_t count_ = 0;
+    uint64_t awaited_ = 0;
     Clock::time_point first_, last_;
+};
+
+// A client that publishes as fast as the broker acknowledges, with as many
+// messages in flight as the bridge allows itself.
+class BarePublisher {
+public:
+    explicit BarePublisher(int port)
+    {
+        client_ = mosquitto_new(nullptr, true, this);
+        mosquitto_max_inflight_messages_set(client_, kWindow);
+        mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
+        mosquitto_connect_callback_set(client_, [](mosquitto*, void* self, int result) {
+            static_cast<BarePublisher*>(self)->Signal([&](BarePublisher& publisher) { publisher.connected_ = result == 0; });
+        });
+        mosquitto_publish_callback_set(client_, [](mosquitto*, void* self, int) {
+            static_cast<BarePublisher*>(self)->Signal([](BarePublisher& publisher) { ++publisher.acknowledged_; });
+        });
+        mosquitto_connect(client_, "127.0.0.1", port, 30);
+        mosquitto_loop_start(client_);
+    }
+    ~BarePublisher()
+    {
+        mosquitto_disconnect(client_);
+        mosquitto_loop_stop(client_, false);
+        mosquitto_destroy(client_);
+    }
+    // Publishes `count` messages; false when the broker stops acknowledging for 10 s.
+    bool Publish(const std::string& topic, const std::string& payload, uint64_t count)
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        if (!changed_.wait_for(guard, std::chrono::seconds(10), [this] { return connected_; })) {
+            return false;
+        }
+        for (uint64_t sent = 0; sent < count; ++sent) {
+            if (!changed_.wait_for(guard, std::chrono::seconds(10), [&] { return sent - acknowledged_ < kWindow; })) {
+                return false;
+            }
+            guard.unlock();
+            mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), 1,
+                              false);
+            guard.lock();
+        }
+        return changed_.wait_for(guard, std::chrono::seconds(10), [&] { return acknowledged_ >= count; });
+    }
+
+private:
+    static constexpr unsigned kWindow = 300;
+
+    template <typename Change>
+    void Signal(Change change)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        change(*this);
+        changed_.notify_all();
+    }
+
+    mosquitto* client_ = nullptr;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool connected_ = false;
+    uint64_t acknowledged_ = 0;
 };
 
 std::unique_ptr<platform::Program> StartBroker(const std::filesystem::path& directory, int& port)
@@ -144,7 +221,33 @@ const std::string& BridgePath()
     return bridgePath;
 }
 
-void Throughput(const std::filesystem::path& directory, int port, int repetitions)
+// Messages per second the broker relays from one QoS 1 publisher to one QoS 1
+// subscriber (first to last at the subscriber), or 0 when the run failed.
+double Ceiling(int port, uint64_t messages)
+{
+    // The size and shape of a hook event as the bridge publishes it.
+    const std::string payload =
+        "{\"site\":\"ceiling\",\"seq\":123456,\"board\":0,\"channel\":3,\"event\":\"HOOK\",\"eventCode\":2,"
+        "\"timeStamp\":1234567,\"hook\":\"OFFHOOK\",\"data\":[0,0,0,0],\"display\":null}";
+    Subscriber subscriber(port, "zaq16/ceiling/+/+/event");
+    subscriber.WaitSubscribed();
+    BarePublisher publisher(port);
+    const bool published = publisher.Publish("zaq16/ceiling/0/3/event", payload, messages);
+    subscriber.WaitCount(messages, std::chrono::seconds(30));
+    const uint64_t received = subscriber.Count();
+    const double spanMs = Ms(subscriber.Last() - subscriber.First());
+    if (!published || received < messages || spanMs <= 0) {
+        std::printf("ceiling: %llu of %llu messages received\n", static_cast<unsigned long long>(received),
+                    static_cast<unsigned long long>(messages));
+        return 0;
+    }
+    const double perSecond = received * 1000.0 / spanMs;
+    std::printf("ceiling: %.0f messages/s through the broker from a bare QoS 1 client (%llu messages, %.0f ms)\n",
+                perSecond, static_cast<unsigned long long>(received), spanMs);
+    return perSecond;
+}
+
+void Throughput(const std::filesystem::path& directory, int port, int repetitions, double ceiling)
 {
     const std::string dump = (directory / "repeated.dmp").string();
     if (!WriteRepeatedDemo(dump, repetitions)) {
@@ -167,9 +270,13 @@ void Throughput(const std::filesystem::path& directory, int port, int repetition
     const double spanMs = Ms(subscriber.Last() - subscriber.First());
     std::printf("throughput: %llu events taken from the library, %llu received (bridge exit %d)\n",
                 static_cast<unsigned long long>(taken), static_cast<unsigned long long>(received), code);
+    const double perSecond = spanMs > 0 ? received * 1000.0 / spanMs : 0.0;
     std::printf("throughput: %.0f events/s first to last at the subscriber (%.0f ms); %.0f events/s for the "
                 "whole run with start-up (%.0f ms)\n",
-                spanMs > 0 ? received * 1000.0 / spanMs : 0.0, spanMs, received * 1000.0 / wallMs, wallMs);
+                perSecond, spanMs, received * 1000.0 / wallMs, wallMs);
+    if (ceiling > 0) {
+        std::printf("throughput: %.0f%% of the broker's ceiling\n", perSecond * 100.0 / ceiling);
+    }
 }
 
 void Latency(const std::filesystem::path& directory, int port, int samples)
@@ -240,7 +347,9 @@ int main(int argc, char** argv)
             std::printf("mosquitto does not start (is it installed?)\n");
             return 1;
         }
-        Throughput(directory, port, repetitions);
+        // As many messages as the demo has events, so both runs last about as long.
+        const double ceiling = Ceiling(port, static_cast<uint64_t>(repetitions) * kDemoEvents);
+        Throughput(directory, port, repetitions, ceiling);
         Latency(directory, port, samples);
         broker->Interrupt();
         broker->Wait(10000);

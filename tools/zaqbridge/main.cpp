@@ -177,6 +177,13 @@ int main(int argc, char** argv)
              waited += 20) {
             session.WaitForChange(20);
         }
+        // What libmosquitto holds unacknowledged when the broker is away is lost with the bridge: say so.
+        const long long unacknowledged = session.Unacknowledged();
+        if (unacknowledged > 0) {
+            std::fprintf(stderr,
+                         "zaqbridge: %lld message(s) sent but not acknowledged by the broker: they may be lost\n",
+                         unacknowledged);
+        }
         session.Stop();
         publisher = nullptr;
     }
