@@ -44,6 +44,10 @@ struct Simulator::Slot {
     LinePacer pacer;
     std::unique_ptr<platform::PtyPair> pty;
     std::string pending;  // taken from the unit, not yet written
+    SentCounter counter;
+    bool holding = false;   // being unplugged: no new item goes out
+    bool settling = false;  // plugged back in, the library not yet in charge
+    size_t commandsAtPlugIn = 0;
     std::string linkName;
     std::string linkPath;
     std::string firmwareFile;
@@ -177,6 +181,7 @@ int64_t Simulator::ServeUnits()
 {
     int64_t waitMs = kLongestWaitMs;
     char buffer[kChunk];
+    std::vector<size_t> itemSizes;
     for (auto& slot : slots_) {
         if (!slot->pty || !slot->pty->IsOpen())
             continue;
@@ -187,6 +192,7 @@ int64_t Simulator::ServeUnits()
         } while (io.bytes > 0);
         if (io.error != 0) {
             // The pair is broken: the unit is gone, as after Vanish.
+            slot->counter.Unplugged(slot->pty->UnreadBytes());
             slot->pty->Close();
             RemoveLink(slot->linkPath);
             continue;
@@ -196,17 +202,26 @@ int64_t Simulator::ServeUnits()
         size_t budget = slot->pacer.Budget();
         bool blocked = false;
         while (budget > 0 && !blocked) {
-            if (slot->pending.empty())
-                slot->pending = slot->unit.TakeWholeItems(std::min(budget, kChunk));
+            if (slot->pending.empty() && !slot->holding) {
+                itemSizes.clear();
+                slot->pending = slot->unit.TakeWholeItems(std::min(budget, kChunk), &itemSizes);
+                slot->counter.Queue(slot->pending, itemSizes);
+            }
             if (slot->pending.empty())
                 break;
             // Whole items go out in one write (the pacer's credit may go below
             // zero for it), so the library never sees a pause inside a packet.
             const platform::PtyIo io = slot->pty->Write(slot->pending.data(), slot->pending.size());
             slot->pacer.Spend(io.bytes);
+            slot->counter.Written(io.bytes);
             slot->pending.erase(0, io.bytes);
             budget -= std::min(budget, io.bytes);
             blocked = io.bytes == 0;  // the pty is full (or gone): wait until it is writable
+        }
+        if (slot->settling && slot->unit.CommandLog().size() > slot->commandsAtPlugIn && !slot->unit.RawOutput() &&
+            !slot->unit.HasOutput() && slot->pending.empty()) {
+            slot->settling = false;
+            slot->counter.SetSettling(false);
         }
 
         int64_t unitWait = slot->unit.MsUntilNextDue();
@@ -323,11 +338,24 @@ void Simulator::Vanish(size_t unit)
 {
     Update(unit, [](Slot& slot) {
         if (slot.pty) {
+            slot.counter.Unplugged(slot.pty->UnreadBytes());
             slot.pty->Close();
             RemoveLink(slot.linkPath);
             slot.pending.clear();
         }
+        slot.holding = false;
     });
+}
+
+void Simulator::Unplug(size_t unit, uint32_t drainMs)
+{
+    Update(unit, [](Slot& slot) { slot.holding = true; });
+    WaitFor(drainMs, [&] {
+        return WithUnit(unit, [](Slot* slot) {
+            return slot == nullptr || !slot->pty || (slot->pending.empty() && slot->pty->UnreadBytes() == 0);
+        });
+    });
+    Vanish(unit);
 }
 
 bool Simulator::PlugIn(size_t unit, std::string& error)
@@ -340,7 +368,12 @@ bool Simulator::PlugIn(size_t unit, std::string& error)
         } else if (slots_[unit]->pty && slots_[unit]->pty->IsOpen()) {
             error = slots_[unit]->linkName + " is plugged in";
         } else {
-            plugged = OpenLink(*slots_[unit], error);
+            Slot& slot = *slots_[unit];
+            plugged = OpenLink(slot, error);
+            // The unit goes on as it was (raw output may be on) until the library takes it over.
+            slot.settling = plugged;
+            slot.counter.SetSettling(plugged);
+            slot.commandsAtPlugIn = slot.unit.CommandLog().size();
         }
     }
     poller_.Wake();
@@ -380,6 +413,11 @@ uint8_t Simulator::PbxLevel(size_t unit) const
 size_t Simulator::HeldItems(size_t unit) const
 {
     return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.HeldItems() : size_t{0}; });
+}
+
+SentCounter::Counts Simulator::SentCounts(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->counter.counts() : SentCounter::Counts{}; });
 }
 
 bool Simulator::WaitFor(uint32_t timeoutMs, const std::function<bool()>& done) const
