@@ -12,6 +12,10 @@ constexpr uint32_t kSimulatorStartMs = 10000;
 constexpr uint32_t kSimulatorEndMs = 15000;
 // An unplug still under way when the time is up gets this long to finish.
 constexpr uint32_t kUnplugSettleMs = 30000;
+// A pseudo-terminal that fills up makes the simulator pause inside a packet,
+// which the library drops (as it should: a real line never pauses there). The
+// units therefore wait while a reader has this much unread (a fifth of a second).
+constexpr size_t kMaxUnreadBytes = 2048;
 // How often the trace and the simulator's lines are read.
 constexpr uint32_t kFollowEveryMs = 100;
 // The allowance for resident memory between the first and the last window.
@@ -59,7 +63,8 @@ bool SoakRun::Start(std::string& error)
 
     std::vector<std::string> simulator = {simulatorFile_, "--units", std::to_string(options_.units), "--comdir",
                                           folder_.comDirectory, "--scenario", folder_.scenario, "--loop",
-                                          "--sent-counts", folder_.sentCounts};
+                                          "--sent-counts", folder_.sentCounts, "--max-unread",
+                                          std::to_string(kMaxUnreadBytes)};
     std::ostringstream speed;
     speed << options_.speed;
     simulator.insert(simulator.end(), {"--speed", speed.str()});

@@ -131,6 +131,12 @@ const std::vector<OptionRule>& Rules()
         {"--time-scale", true, ScaleInto([](ProgramOptions& o) -> double& { return o.timeScale; })},
         {"--speed", true, ScaleInto([](ProgramOptions& o) -> double& { return o.settings.speed; })},
         {"--loop", false, [](const std::string&, ProgramOptions& options, Pending&) { return options.loop = true; }},
+        {"--max-unread", true,
+         [](const std::string& value, ProgramOptions& options, Pending&) {
+             const auto bytes = ParseNumber<size_t>(value);
+             options.settings.maxUnreadBytes = bytes.value_or(0);
+             return bytes.has_value();
+         }},
         {"--sent-counts", true, TextInto(&ProgramOptions::sentCountsFile)},
         {"--unplug-every", true,
          [](const std::string& value, ProgramOptions& options, Pending&) {
@@ -281,6 +287,10 @@ What the units send while raw output is on:
                           (1 as written, 0.5 twice as fast, 0 no gaps)
   --speed X               line rate factor: 1 is 115200 baud (default),
                           10 ten times faster, 0 unpaced
+  --max-unread BYTES      write to a unit's line only while fewer than BYTES
+                          wait unread there (default 0: no limit): a reader
+                          that falls behind slows the unit down instead of a
+                          full pseudo-terminal pausing a packet half-written
 Counting:
   --sent-counts FILE      at the end, write the packets each unit sent, per
                           channel, to FILE: lines "UNIT CHANNEL SENT AT-RISK",

@@ -17,6 +17,8 @@ namespace {
 constexpr size_t kChunk = 4096;
 constexpr int64_t kLongestWaitMs = 250;
 constexpr uint32_t kWaitStepMs = 5;
+// How often a unit held back by its reader's backlog looks again.
+constexpr int64_t kBacklogWaitMs = 2;
 
 bool WriteImage(const std::string& path, const std::string& image)
 {
@@ -47,6 +49,7 @@ struct Simulator::Slot {
     SentCounter counter;
     bool holding = false;   // being unplugged: no new item goes out
     bool settling = false;  // plugged back in, the library not yet in charge
+    bool backlogged = false;  // the reader has the unread limit waiting
     size_t commandsAtPlugIn = 0;
     std::string linkName;
     std::string linkPath;
@@ -167,7 +170,8 @@ void Simulator::Run()
         const int64_t waitMs = ServeUnits();
         interests.clear();
         for (auto& slot : slots_)
-            interests.push_back({slot->pty.get(), !slot->pending.empty() && slot->pacer.Budget() > 0});
+            interests.push_back(
+                {slot->pty.get(), !slot->pending.empty() && !slot->backlogged && slot->pacer.Budget() > 0});
         lock.unlock();
         poller_.Wait(interests, ready, static_cast<int>(waitMs));
         lock.lock();
@@ -209,6 +213,10 @@ int64_t Simulator::ServeUnits()
             }
             if (slot->pending.empty())
                 break;
+            slot->backlogged =
+                settings_.maxUnreadBytes > 0 && slot->pty->UnreadBytes() >= settings_.maxUnreadBytes;
+            if (slot->backlogged)
+                break;
             // Whole items go out in one write (the pacer's credit may go below
             // zero for it), so the library never sees a pause inside a packet.
             const platform::PtyIo io = slot->pty->Write(slot->pending.data(), slot->pending.size());
@@ -228,7 +236,7 @@ int64_t Simulator::ServeUnits()
         if (!slot->pending.empty() || unitWait == 0) {
             // Output is waiting: for line-rate credit, or (credit there) for the pty to drain.
             const int64_t creditWait = slot->pacer.MsUntilBudget(slot->pending.size() + 1);
-            unitWait = creditWait > 0 ? creditWait : (blocked ? kLongestWaitMs : 1);
+            unitWait = creditWait > 0 ? creditWait : blocked ? kLongestWaitMs : slot->backlogged ? kBacklogWaitMs : 1;
         }
         if (unitWait >= 0)
             waitMs = std::min(waitMs, std::max<int64_t>(unitWait, 1));
