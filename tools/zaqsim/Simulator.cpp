@@ -17,6 +17,8 @@ namespace {
 constexpr size_t kChunk = 4096;
 constexpr int64_t kLongestWaitMs = 250;
 constexpr uint32_t kWaitStepMs = 5;
+// An unplug waits this long with nothing unread before it pulls the unit.
+constexpr uint32_t kCaughtUpMs = 50;
 // How often a unit held back by its reader's backlog looks again.
 constexpr int64_t kBacklogWaitMs = 2;
 
@@ -206,16 +208,20 @@ int64_t Simulator::ServeUnits()
         size_t budget = slot->pacer.Budget();
         bool blocked = false;
         while (budget > 0 && !blocked) {
+            size_t room = std::min(budget, kChunk);
+            if (settings_.maxUnreadBytes > 0) {
+                const size_t unread = slot->pty->UnreadBytes();
+                slot->backlogged = unread >= settings_.maxUnreadBytes;
+                room = std::min(room, settings_.maxUnreadBytes - std::min(unread, settings_.maxUnreadBytes));
+            }
+            if (slot->backlogged)
+                break;
             if (slot->pending.empty() && !slot->holding) {
                 itemSizes.clear();
-                slot->pending = slot->unit.TakeWholeItems(std::min(budget, kChunk), &itemSizes);
+                slot->pending = slot->unit.TakeWholeItems(room, &itemSizes);
                 slot->counter.Queue(slot->pending, itemSizes);
             }
             if (slot->pending.empty())
-                break;
-            slot->backlogged =
-                settings_.maxUnreadBytes > 0 && slot->pty->UnreadBytes() >= settings_.maxUnreadBytes;
-            if (slot->backlogged)
                 break;
             // Whole items go out in one write (the pacer's credit may go below
             // zero for it), so the library never sees a pause inside a packet.
@@ -225,6 +231,8 @@ int64_t Simulator::ServeUnits()
             slot->pending.erase(0, io.bytes);
             budget -= std::min(budget, io.bytes);
             blocked = io.bytes == 0;  // the pty is full (or gone): wait until it is writable
+            if (settings_.maxUnreadBytes > 0)
+                break;  // the pty counts the bytes unread only once it has passed them on: look next pass
         }
         if (slot->settling && slot->unit.CommandLog().size() > slot->commandsAtPlugIn && !slot->unit.RawOutput() &&
             !slot->unit.HasOutput() && slot->pending.empty()) {
@@ -358,10 +366,20 @@ void Simulator::Vanish(size_t unit)
 void Simulator::Unplug(size_t unit, uint32_t drainMs)
 {
     Update(unit, [](Slot& slot) { slot.holding = true; });
+    // The pty counts bytes as unread only once it has passed them on, a
+    // moment after the write: the reader has caught up when nothing has been
+    // unread for a while.
+    uint32_t caughtUpSince = 0;
+    bool caughtUp = false;
     WaitFor(drainMs, [&] {
-        return WithUnit(unit, [](Slot* slot) {
+        const bool nothingUnread = WithUnit(unit, [](Slot* slot) {
             return slot == nullptr || !slot->pty || (slot->pending.empty() && slot->pty->UnreadBytes() == 0);
         });
+        const uint32_t now = platform::TickCount();
+        if (!nothingUnread || !caughtUp)
+            caughtUpSince = now;
+        caughtUp = nothingUnread;
+        return caughtUp && now - caughtUpSince >= kCaughtUpMs;
     });
     Vanish(unit);
 }

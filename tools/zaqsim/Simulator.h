@@ -26,9 +26,10 @@ struct SimulatorSettings {
     std::string comDirectory;       // created when missing
     double speed = 1.0;             // line-rate factor; 0: unpaced
     std::string firmwareDirectory;  // received images go to <dir>/COMn.zaq; empty: memory only
-    // A unit writes only while fewer bytes than this wait unread in its pty
-    // (0: no limit). A reader that falls behind then slows the unit down,
-    // instead of a full pty cutting a packet in two with a pause inside.
+    // A unit writes only while fewer bytes than this wait unread in its pty,
+    // and then no more than fit below it (one whole item at least); 0: no
+    // limit. A reader that falls behind then slows the unit down, instead of
+    // a full pty cutting a packet in two with a pause inside.
     size_t maxUnreadBytes = 0;
 };
 
