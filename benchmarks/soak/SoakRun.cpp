@@ -14,8 +14,10 @@ constexpr uint32_t kSimulatorEndMs = 15000;
 constexpr uint32_t kUnplugSettleMs = 30000;
 // A pseudo-terminal that fills up makes the simulator pause inside a packet,
 // which the library drops (as it should: a real line never pauses there). The
-// units therefore wait while a reader has this much unread (a fifth of a second).
-constexpr size_t kMaxUnreadBytes = 2048;
+// units therefore wait while a reader has this much unread (a tenth of a
+// second): far below the 4 KiB a pty passes on at once, so that a push of the
+// pty that comes late (a busy machine) rarely leaves a packet half passed on.
+constexpr size_t kMaxUnreadBytes = 1024;
 // How often the trace and the simulator's lines are read.
 constexpr uint32_t kFollowEveryMs = 100;
 // The allowance for resident memory between the first and the last window.
@@ -284,14 +286,16 @@ int SoakRun::Report()
     const double perUnit = runSeconds_ > 0 ? static_cast<double>(takenInRun_) / options_.units / runSeconds_ : 0;
     std::printf("zaq_soak: %u units %u s: sent %llu received %llu recorded %llu at-risk %llu; mismatches %u [%s]; "
                 "unplugs %u restarts %u away avg %.1f s max %.1f s; rss KiB start %ld end %ld max %ld growth %ld; "
-                "lost-event lines %llu; %.0f events/s per unit (line rate %.0f packets/s): %s\n",
+                "lost-event lines %llu, cut-packet lines %llu; %.0f events/s per unit (line rate %.0f packets/s): "
+                "%s\n",
                 options_.units, runSeconds_, static_cast<unsigned long long>(sent),
                 static_cast<unsigned long long>(tally_.Total(&ChannelCounts::events)),
                 static_cast<unsigned long long>(tally_.Total(&ChannelCounts::records)),
                 static_cast<unsigned long long>(tally_.Total(&ChannelCounts::atRisk)), mismatched, perBoard.c_str(),
                 unplugsTold_, restarts_, restarts_ > 0 ? awayTotalMs_ / 1000.0 / restarts_ : 0.0,
                 awayLongestMs_ / 1000.0, memory_.First(), memory_.Last(), memory_.Highest(), growth,
-                static_cast<unsigned long long>(trace_->LostEventLines()), perUnit,
+                static_cast<unsigned long long>(trace_->LostEventLines()),
+                static_cast<unsigned long long>(trace_->CutPacketLines()), perUnit,
                 kLinePacketsPerSecond * options_.speed, failures_.empty() ? "PASS" : "FAIL");
     std::fflush(stdout);
     return failures_.empty() ? 0 : 1;

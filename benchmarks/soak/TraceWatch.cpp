@@ -5,6 +5,7 @@
 namespace {
 
 constexpr const char* kLostEvent = "!!!! Timed Out !!!";
+constexpr const char* kCutPacket = "::Read fails ";
 constexpr const char* kPortFailure = "\\\\.\\COM";  // "\\.\COM3 Error"
 
 }  // namespace
@@ -39,6 +40,8 @@ void TraceWatch::Take(const std::string& line, std::set<uint32_t>& failedPorts)
 {
     if (line.find(kLostEvent) != std::string::npos)
         ++lostEventLines_;
+    if (line.find(kCutPacket) != std::string::npos)
+        ++cutPacketLines_;
     const size_t port = line.find(kPortFailure);
     if (port == std::string::npos)
         return;

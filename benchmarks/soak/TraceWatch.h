@@ -15,6 +15,8 @@ public:
     std::set<uint32_t> Read();
     // "!!!! Timed Out !!!" lines: an event the library could not deliver.
     uint64_t LostEventLines() const { return lostEventLines_; }
+    // "... Read fails ..." lines: a packet the line paused inside, dropped.
+    uint64_t CutPacketLines() const { return cutPacketLines_; }
 
 private:
     void Take(const std::string& line, std::set<uint32_t>& failedPorts);
@@ -23,4 +25,5 @@ private:
     uint64_t offset_ = 0;
     std::string partial_;  // a line not yet ended
     uint64_t lostEventLines_ = 0;
+    uint64_t cutPacketLines_ = 0;
 };
