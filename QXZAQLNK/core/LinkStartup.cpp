@@ -151,10 +151,21 @@ uint32_t entry::QXZAQRestart(uint32_t board)
     }
     const std::string device = port->GetPortName();
     const uint32_t start_channel = port->StartChannel();
+    const std::string recordFile = port->RecordingFile();
     port->Restart();
     SetBoardPort(board, nullptr, BoardType(board));
     StopPorts({std::move(port)});
-    return SetupPort(device.c_str(), start_channel, board) < 1 ? ZAQ16_RET_RESTART_FAILED : ZAQ16_RET_SUCCESS;
+    if (SetupPort(device.c_str(), start_channel, board) < 1) {
+        return ZAQ16_RET_RESTART_FAILED;
+    }
+    // A recording of every unit goes on with the restarted one (its raw output
+    // is still off, so no packet has come in between).
+    if (!recordFile.empty()) {
+        if (PortRef restarted = BoardPort(board)) {
+            restarted->RecordDumpFile(recordFile.c_str());
+        }
+    }
+    return ZAQ16_RET_SUCCESS;
 }
 
 uint32_t entry::QXZAQGetLinkInfo(ZAQ16_LINK_INFO* info)

@@ -32,6 +32,12 @@ bool DumpRecording::Active() const
     return recording_;
 }
 
+std::string DumpRecording::File() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return recording_ ? recordFileName_ : std::string();
+}
+
 void DumpRecording::Append(uint8_t board, const uint8_t header[3], const uint8_t* data, uint32_t dataCount,
                            uint32_t nowTick)
 {

@@ -16,6 +16,8 @@ public:
     bool Start(const std::string& path, uint32_t nowTick);
     void Stop();
     bool Active() const;
+    // The file being recorded into; empty when not recording.
+    std::string File() const;
 
     // Appends 0x01, board, the time field, the three header bytes and the L + 1 data bytes.
     void Append(uint8_t board, const uint8_t header[3], const uint8_t* data, uint32_t dataCount, uint32_t nowTick);

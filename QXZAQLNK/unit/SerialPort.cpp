@@ -192,12 +192,17 @@ uint32_t CSerialPort::ShowError(uint32_t failed, const char* where)
     if (cleared) {
         return 0;
     }
-    if (errorReported != 0) {
+    // The reader and a writer may both fail on a vanished device: one of them reports it.
+    if (errorReported.exchange(1) != 0) {
         return 1;
     }
-    std::snprintf(errorText, sizeof errorText, "%s %s Error %u Get Error %d", where, portName, failed, cleared ? 1 : 0);
-    Trace(TRACE_ERROR, "ShowError", "%s\n", errorText);
-    errorReported = 1;
+    char text[sizeof errorText];
+    std::snprintf(text, sizeof text, "%s %s Error %u Get Error %d", where, portName, failed, cleared ? 1 : 0);
+    {
+        std::lock_guard<std::mutex> guard(handleMutex);
+        std::memcpy(errorText, text, sizeof errorText);
+    }
+    Trace(TRACE_ERROR, "ShowError", "%s\n", text);
     return 1;
 }
 

@@ -108,6 +108,8 @@ public:
     // With a path: appends every packet this unit accepts to that dump file
     // (false for a path too long to keep); with null: stops.
     bool RecordDumpFile(const char* path);
+    // The dump file this unit is recorded into; empty when it is not.
+    std::string RecordingFile() const { return recording.File(); }
     // A playback port: opens the dump file and reads its header; with null,
     // asks a running playback to end. ZAQ16_RET_SUCCESS or ZAQ16_RET_FILE_NOT_FOUND.
     uint32_t PlayDumpFile(const char* path);

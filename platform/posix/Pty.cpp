@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -76,6 +77,14 @@ PtyIo PtyPair::Write(const void* buffer, size_t size)
     if (master_ < 0)
         return PtyIo{0, false, EBADF};
     return Outcome(write(master_, buffer, size));
+}
+
+size_t PtyPair::UnreadBytes() const
+{
+    int unread = 0;
+    if (slave_ < 0 || ioctl(slave_, FIONREAD, &unread) != 0 || unread < 0)
+        return 0;
+    return static_cast<size_t>(unread);
 }
 
 void PtyPair::Close()

@@ -108,3 +108,55 @@ TEST_F(UnplugDrill, RepeatedUnplugsWithARestartEachTime)
 }
 
 }  // namespace
+
+namespace {
+
+// Records of `board` in a dump file (format 2), -1 when the file is not whole.
+int RecordsOfBoard(const std::string& file, uint8_t board)
+{
+    if (file.size() < 2 || file.size() < 2u + static_cast<uint8_t>(file[1])) {
+        return -1;
+    }
+    int records = 0;
+    for (size_t at = 2 + static_cast<uint8_t>(file[1]); at < file.size();) {
+        if (file[at] != 0x01 || at + 9 > file.size()) {
+            return -1;
+        }
+        records += static_cast<uint8_t>(file[at + 1]) == board ? 1 : 0;
+        at += 9 + static_cast<uint8_t>(file[at + 8]) + 1;
+        if (at > file.size()) {
+            return -1;
+        }
+    }
+    return records;
+}
+
+}  // namespace
+
+// A recording of every unit goes on with a board restarted after an unplug,
+// into the same file; it used to stop for that board without a word.
+TEST_F(UnplugDrill, ARestartedBoardGoesOnRecording)
+{
+    ASSERT_EQ(StartLinkWith(2, Deliver, 1), 2u);
+    const std::string path = dir.File("restart.dmp");
+    ASSERT_EQ(QXZAQRecordDChannelEvents(path.c_str()), ZAQ16_RET_SUCCESS);
+    ASSERT_EQ(QXZAQEnableDChEvents(1), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->QueuePacket(1, 4, 0x58, {0x41, 0x42}));
+    ASSERT_TRUE(WaitUntil([&] { return RecordsOfBoard(ReadWholeFile(path), 1) == 1; }, 5000));
+
+    sim->Vanish(1);
+    std::string error;
+    ASSERT_TRUE(sim->PlugIn(1, error)) << error;
+    ASSERT_EQ(QXZAQRestart(1), ZAQ16_RET_SUCCESS);
+    ASSERT_EQ(QXZAQEnableDChEvents(1), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->QueuePacket(1, 4, 0x58, {0x43, 0x44}));
+    EXPECT_TRUE(WaitUntil([&] { return RecordsOfBoard(ReadWholeFile(path), 1) == 2; }, 5000))
+        << RecordsOfBoard(ReadWholeFile(path), 1);
+
+    // Stopped, it stays stopped for the restarted board too.
+    ASSERT_EQ(QXZAQRecordDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
+    ASSERT_TRUE(sim->QueuePacket(1, 4, 0x58, {0x45, 0x46}));
+    ASSERT_TRUE(sim->WaitUntilSent(1, 5000));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(RecordsOfBoard(ReadWholeFile(path), 1), 2);
+}

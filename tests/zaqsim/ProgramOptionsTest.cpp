@@ -58,6 +58,34 @@ TEST(ProgramOptions, BadArgumentsAreNamed)
     }
 }
 
+TEST(ProgramOptions, CountingUnplugsAndTheUnreadLimit)
+{
+    ProgramOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseProgramOptions({"--sent-counts", "sent.txt", "--unplug-every", "1.5", "--unplug-away", "300",
+                                     "--unplug-count", "4", "--max-unread", "2048"},
+                                    options, error))
+        << error;
+    EXPECT_EQ(options.sentCountsFile, "sent.txt");
+    EXPECT_EQ(options.unplug.everyMs, 1500u);
+    EXPECT_EQ(options.unplug.awayMs, 300u);
+    EXPECT_EQ(options.unplug.count, 4u);
+    EXPECT_EQ(options.settings.maxUnreadBytes, 2048u);
+
+    ProgramOptions defaults;
+    ASSERT_TRUE(ParseProgramOptions({}, defaults, error));
+    EXPECT_EQ(defaults.unplug.everyMs, 0u);  // no unit vanishes unless asked
+    EXPECT_EQ(defaults.settings.maxUnreadBytes, 0u);
+    EXPECT_TRUE(defaults.sentCountsFile.empty());
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--unplug-every", "0"}, {"--unplug-every", "x"}, {"--unplug-away", "-1"}, {"--unplug-count", ""},
+             {"--max-unread", "lots"}, {"--sent-counts", ""}}) {
+        ProgramOptions rejected;
+        EXPECT_FALSE(ParseProgramOptions(bad, rejected, error)) << bad[0] << " " << bad[1];
+    }
+}
+
 TEST(ProgramOptions, HelpIsRecognised)
 {
     ProgramOptions options;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "Crc16.h"
@@ -49,6 +50,7 @@ public:
         Write(line + "\r");
         return Read(answerSize, 2000);
     }
+    platform::SerialDevice& Device() { return *device_; }
     platform::IoResult RawRead()
     {
         char byte;
@@ -61,9 +63,10 @@ private:
 
 class SimulatorOverPty : public ::testing::Test {
 protected:
-    void StartUnits(std::vector<UnitConfig> units, double speed = 0)
+    void StartUnits(std::vector<UnitConfig> units, double speed = 0, size_t maxUnreadBytes = 0)
     {
-        simulator = std::make_unique<Simulator>(zaqsim::SimulatorSettings{dir.File("com"), speed, dir.File("fw")});
+        simulator = std::make_unique<Simulator>(
+            zaqsim::SimulatorSettings{dir.File("com"), speed, dir.File("fw"), maxUnreadBytes});
         for (UnitConfig& unit : units)
             simulator->AddUnit(std::move(unit));
         std::string error;
@@ -225,4 +228,126 @@ TEST_F(SimulatorOverPty, StopRemovesTheLinks)
     simulator->Stop();
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.File("com") + "/COM1")));
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.File("com") + "/COM2")));
+}
+
+namespace {
+
+const std::vector<uint8_t> kLamp = {0x41, 0x42};  // a 7-byte packet with its header and checksum
+constexpr size_t kLampPacketSize = 7;
+
+// Whole packets per channel in what the library read (answer lines between them skipped).
+std::map<uint8_t, uint64_t> PacketsIn(const std::string& bytes)
+{
+    std::map<uint8_t, uint64_t> packets;
+    for (size_t at = 0; at < bytes.size();) {
+        if (bytes[at] == 0x01 && at + 4 <= bytes.size()) {
+            const size_t size = 5 + static_cast<uint8_t>(bytes[at + 3]);
+            if (at + size <= bytes.size()) {
+                ++packets[static_cast<uint8_t>(bytes[at + 1])];
+                at += size;
+                continue;
+            }
+        }
+        ++at;
+    }
+    return packets;
+}
+
+}  // namespace
+
+TEST_F(SimulatorOverPty, SentCountsAndUnplugsPutWhatTheLibraryCannotHaveReadAtRisk)
+{
+    StartUnits({Named("Definity2D")});
+    simulator->QueuePacket(0, 2, 0x58, kLamp);
+    simulator->QueuePacket(0, 2, 0x58, kLamp);
+    simulator->QueuePacket(0, 5, 0x58, kLamp);
+    {
+        LibrarySide library(simulator->LinkPath(0));
+        EXPECT_EQ(PacketsIn(library.Command("ENRAW", 4 + 3 * kLampPacketSize)),
+                  (std::map<uint8_t, uint64_t>{{2, 2}, {5, 1}}));
+        ASSERT_TRUE(simulator->WaitUntilSent(0, 2000));
+        // Two more the library never reads: the unplug finds them unread.
+        simulator->QueuePacket(0, 7, 0x58, kLamp);
+        simulator->QueuePacket(0, 7, 0x58, kLamp);
+        ASSERT_TRUE(simulator->WaitUntilSent(0, 2000));
+        simulator->Unplug(0, 100);
+    }
+    zaqsim::SentCounter::Counts counts = simulator->SentCounts(0);
+    EXPECT_EQ(counts.sent[2], 2u);
+    EXPECT_EQ(counts.sent[5], 1u);
+    EXPECT_EQ(counts.sent[7], 2u);
+    EXPECT_EQ(counts.atRisk[2] + counts.atRisk[5], 0u);
+    EXPECT_EQ(counts.atRisk[7], 2u);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(simulator->LinkPath(0))));
+
+    // Back with raw output still on: a packet sent before the library has the
+    // unit's raw output off again may go to no decoder, so it is at risk...
+    std::string error;
+    ASSERT_TRUE(simulator->PlugIn(0, error)) << error;
+    simulator->QueuePacket(0, 9, 0x58, kLamp);
+    ASSERT_TRUE(simulator->WaitUntilSent(0, 2000));
+    LibrarySide again(simulator->LinkPath(0));
+    ASSERT_TRUE(again.IsOpen());
+    EXPECT_EQ(PacketsIn(again.Command("DISRAW", kLampPacketSize + 4)), (std::map<uint8_t, uint64_t>{{9, 1}}));
+    // ...and once it is, packets count as safely sent again.
+    EXPECT_EQ(again.Command("ENRAW", 4), "OK\r\n");
+    simulator->QueuePacket(0, 9, 0x58, kLamp);
+    EXPECT_EQ(PacketsIn(again.Read(kLampPacketSize, 2000)), (std::map<uint8_t, uint64_t>{{9, 1}}));
+    counts = simulator->SentCounts(0);
+    EXPECT_EQ(counts.sent[9], 2u);
+    EXPECT_EQ(counts.atRisk[9], 1u);
+}
+
+// The library reads all the time: the unplug waits for it to read what was
+// written, so what it read is exactly what was counted sent, nothing at risk,
+// and what was not sent yet stays with the unit.
+TEST_F(SimulatorOverPty, UnplugLetsTheReaderCatchUpFirst)
+{
+    StartUnits({Named("Definity2D")}, 1.0);
+    LibrarySide library(simulator->LinkPath(0));
+    ASSERT_EQ(library.Command("ENRAW", 4), "OK\r\n");
+    for (int i = 0; i < 400; ++i)
+        simulator->QueuePacket(0, static_cast<uint8_t>(i % 16), 0x58, kLamp);
+    std::string read;
+    std::thread reader([&] {
+        for (;;) {
+            char buffer[512];
+            const platform::IoResult io = library.Device().Read(buffer, sizeof buffer, 100);
+            read.append(buffer, io.bytes);
+            if (io.error != 0)
+                return;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    simulator->Unplug(0, 2000);
+    reader.join();
+
+    const zaqsim::SentCounter::Counts counts = simulator->SentCounts(0);
+    const std::map<uint8_t, uint64_t> received = PacketsIn(read);
+    uint64_t sent = 0;
+    for (uint8_t channel = 0; channel < 16; ++channel) {
+        const auto found = received.find(channel);
+        EXPECT_EQ(counts.sent[channel], found == received.end() ? 0u : found->second) << "channel " << int{channel};
+        EXPECT_EQ(counts.atRisk[channel], 0u);
+        sent += counts.sent[channel];
+    }
+    EXPECT_GT(sent, 0u);
+    EXPECT_GT(simulator->HeldItems(0), 0u);  // 400 packets take 0.25 s at line rate
+}
+
+// A reader that falls behind holds the unit back instead of the pty filling up.
+TEST_F(SimulatorOverPty, UnreadLimitHoldsTheUnitBackUntilTheReaderCatchesUp)
+{
+    StartUnits({Named("Definity2D")}, 0, 64);
+    LibrarySide library(simulator->LinkPath(0));
+    ASSERT_EQ(library.Command("ENRAW", 4), "OK\r\n");
+    for (int i = 0; i < 50; ++i)
+        simulator->QueuePacket(0, 1, 0x58, kLamp);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The pty counts what it has passed on, a moment after each write: the
+    // limit is kept roughly, and the unit holds the rest back.
+    EXPECT_GT(simulator->HeldItems(0), 0u);
+    EXPECT_LT(simulator->SentCounts(0).sent[1], 50u);
+    EXPECT_EQ(PacketsIn(library.Read(50 * kLampPacketSize, 5000)), (std::map<uint8_t, uint64_t>{{1, 50}}));
+    EXPECT_EQ(simulator->SentCounts(0).sent[1], 50u);
 }

@@ -131,6 +131,33 @@ const std::vector<OptionRule>& Rules()
         {"--time-scale", true, ScaleInto([](ProgramOptions& o) -> double& { return o.timeScale; })},
         {"--speed", true, ScaleInto([](ProgramOptions& o) -> double& { return o.settings.speed; })},
         {"--loop", false, [](const std::string&, ProgramOptions& options, Pending&) { return options.loop = true; }},
+        {"--max-unread", true,
+         [](const std::string& value, ProgramOptions& options, Pending&) {
+             const auto bytes = ParseNumber<size_t>(value);
+             options.settings.maxUnreadBytes = bytes.value_or(0);
+             return bytes.has_value();
+         }},
+        {"--sent-counts", true, TextInto(&ProgramOptions::sentCountsFile)},
+        {"--unplug-every", true,
+         [](const std::string& value, ProgramOptions& options, Pending&) {
+             const auto seconds = ParseNumber<double>(value);
+             if (!seconds || *seconds <= 0 || *seconds > 86400)
+                 return false;
+             options.unplug.everyMs = static_cast<uint32_t>(*seconds * 1000);
+             return options.unplug.everyMs > 0;
+         }},
+        {"--unplug-away", true,
+         [](const std::string& value, ProgramOptions& options, Pending&) {
+             const auto ms = ParseNumber<uint32_t>(value);
+             options.unplug.awayMs = ms.value_or(0);
+             return ms.has_value() && *ms <= 3600000;
+         }},
+        {"--unplug-count", true,
+         [](const std::string& value, ProgramOptions& options, Pending&) {
+             const auto count = ParseNumber<uint32_t>(value);
+             options.unplug.count = count.value_or(0);
+             return count.has_value();
+         }},
         {"--nak-block", true,
          [](const std::string& value, ProgramOptions&, Pending& pending) {
              const auto block = ParseNumber<uint32_t>(value);
@@ -260,10 +287,28 @@ What the units send while raw output is on:
                           (1 as written, 0.5 twice as fast, 0 no gaps)
   --speed X               line rate factor: 1 is 115200 baud (default),
                           10 ten times faster, 0 unpaced
+  --max-unread BYTES      write to a unit's line only while fewer than BYTES
+                          wait unread there (default 0: no limit): a reader
+                          that falls behind slows the unit down instead of a
+                          full pseudo-terminal pausing a packet half-written
+Counting:
+  --sent-counts FILE      at the end, write the packets each unit sent, per
+                          channel, to FILE: lines "UNIT CHANNEL SENT AT-RISK",
+                          AT-RISK the packets the library may have missed
+                          because the unit was unplugged (unread at the
+                          unplug, or sent after it came back until the
+                          library took it over with a command)
 Faults, for every unit:
   --silent-commands A,B   leave commands starting with these unanswered
   --answer-delay MS       wait before every text answer
   --restart-banner        send "Press M <ENTER> for menu" after a restart
+  --unplug-every S        unplug the units in turn, one every S seconds
+                          (the first after S seconds): the unit finishes the
+                          item it sends, waits up to 2 s for the library to
+                          read it, then its pty closes and its link goes;
+                          says "COMn unplugged" and "COMn plugged in"
+  --unplug-away MS        how long a unit stays unplugged (default 2000)
+  --unplug-count N        unplug N times in all (default: no limit)
   --nak-block K           refuse firmware block K (counted from 1) once
   --cancel-block K        cancel the firmware transfer at block K
   --fail-upload           answer "ERROR" after a firmware transfer

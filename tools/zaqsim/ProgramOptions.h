@@ -6,6 +6,7 @@
 
 #include "Simulator.h"
 #include "UnitConfig.h"
+#include "UnplugSchedule.h"
 
 namespace zaqsim {
 
@@ -18,6 +19,8 @@ struct ProgramOptions {
     std::string dumpFile;
     double timeScale = 1.0;
     bool loop = false;
+    std::string sentCountsFile;  // empty: none written
+    UnplugSettings unplug;
     bool help = false;
 };
 

@@ -371,7 +371,7 @@ std::string SimUnit::TakeOutput(size_t maxBytes)
     return out;
 }
 
-std::string SimUnit::TakeWholeItems(size_t maxBytes)
+std::string SimUnit::TakeWholeItems(size_t maxBytes, std::vector<size_t>* itemSizes)
 {
     std::string out;
     for (;;) {
@@ -382,6 +382,8 @@ std::string SimUnit::TakeWholeItems(size_t maxBytes)
         if (!out.empty() && out.size() + head.size() > maxBytes)
             break;
         out += head;
+        if (itemSizes != nullptr)
+            itemSizes->push_back(head.size());
         outbox_.pop_front();
     }
     return out;

@@ -43,7 +43,8 @@ public:
     // Takes whole items (packets, answer lines) due now, in order, while they fit
     // in `maxBytes`; the first item is taken whole whatever its size. A real unit
     // sends an item's bytes back to back, so the line must never pause inside one.
-    std::string TakeWholeItems(size_t maxBytes);
+    // `itemSizes`, when given, gets the size of each item taken, in order.
+    std::string TakeWholeItems(size_t maxBytes, std::vector<size_t>* itemSizes = nullptr);
     // Milliseconds until Poll or TakeOutput has something new to do; -1: nothing planned.
     int64_t MsUntilNextDue() const;
 

@@ -17,6 +17,10 @@ namespace {
 constexpr size_t kChunk = 4096;
 constexpr int64_t kLongestWaitMs = 250;
 constexpr uint32_t kWaitStepMs = 5;
+// An unplug waits this long with nothing unread before it pulls the unit.
+constexpr uint32_t kCaughtUpMs = 50;
+// How often a unit held back by its reader's backlog looks again.
+constexpr int64_t kBacklogWaitMs = 2;
 
 bool WriteImage(const std::string& path, const std::string& image)
 {
@@ -44,6 +48,11 @@ struct Simulator::Slot {
     LinePacer pacer;
     std::unique_ptr<platform::PtyPair> pty;
     std::string pending;  // taken from the unit, not yet written
+    SentCounter counter;
+    bool holding = false;   // being unplugged: no new item goes out
+    bool settling = false;  // plugged back in, the library not yet in charge
+    bool backlogged = false;  // the reader has the unread limit waiting
+    size_t commandsAtPlugIn = 0;
     std::string linkName;
     std::string linkPath;
     std::string firmwareFile;
@@ -163,7 +172,8 @@ void Simulator::Run()
         const int64_t waitMs = ServeUnits();
         interests.clear();
         for (auto& slot : slots_)
-            interests.push_back({slot->pty.get(), !slot->pending.empty() && slot->pacer.Budget() > 0});
+            interests.push_back(
+                {slot->pty.get(), !slot->pending.empty() && !slot->backlogged && slot->pacer.Budget() > 0});
         lock.unlock();
         poller_.Wait(interests, ready, static_cast<int>(waitMs));
         lock.lock();
@@ -177,6 +187,7 @@ int64_t Simulator::ServeUnits()
 {
     int64_t waitMs = kLongestWaitMs;
     char buffer[kChunk];
+    std::vector<size_t> itemSizes;
     for (auto& slot : slots_) {
         if (!slot->pty || !slot->pty->IsOpen())
             continue;
@@ -187,6 +198,7 @@ int64_t Simulator::ServeUnits()
         } while (io.bytes > 0);
         if (io.error != 0) {
             // The pair is broken: the unit is gone, as after Vanish.
+            slot->counter.Unplugged(slot->pty->UnreadBytes());
             slot->pty->Close();
             RemoveLink(slot->linkPath);
             continue;
@@ -196,24 +208,43 @@ int64_t Simulator::ServeUnits()
         size_t budget = slot->pacer.Budget();
         bool blocked = false;
         while (budget > 0 && !blocked) {
-            if (slot->pending.empty())
-                slot->pending = slot->unit.TakeWholeItems(std::min(budget, kChunk));
+            size_t room = std::min(budget, kChunk);
+            if (settings_.maxUnreadBytes > 0) {
+                const size_t unread = slot->pty->UnreadBytes();
+                slot->backlogged = unread >= settings_.maxUnreadBytes;
+                room = std::min(room, settings_.maxUnreadBytes - std::min(unread, settings_.maxUnreadBytes));
+            }
+            if (slot->backlogged)
+                break;
+            if (slot->pending.empty() && !slot->holding) {
+                itemSizes.clear();
+                slot->pending = slot->unit.TakeWholeItems(room, &itemSizes);
+                slot->counter.Queue(slot->pending, itemSizes);
+            }
             if (slot->pending.empty())
                 break;
             // Whole items go out in one write (the pacer's credit may go below
             // zero for it), so the library never sees a pause inside a packet.
             const platform::PtyIo io = slot->pty->Write(slot->pending.data(), slot->pending.size());
             slot->pacer.Spend(io.bytes);
+            slot->counter.Written(io.bytes);
             slot->pending.erase(0, io.bytes);
             budget -= std::min(budget, io.bytes);
             blocked = io.bytes == 0;  // the pty is full (or gone): wait until it is writable
+            if (settings_.maxUnreadBytes > 0)
+                break;  // the pty counts the bytes unread only once it has passed them on: look next pass
+        }
+        if (slot->settling && slot->unit.CommandLog().size() > slot->commandsAtPlugIn && !slot->unit.RawOutput() &&
+            !slot->unit.HasOutput() && slot->pending.empty()) {
+            slot->settling = false;
+            slot->counter.SetSettling(false);
         }
 
         int64_t unitWait = slot->unit.MsUntilNextDue();
         if (!slot->pending.empty() || unitWait == 0) {
             // Output is waiting: for line-rate credit, or (credit there) for the pty to drain.
             const int64_t creditWait = slot->pacer.MsUntilBudget(slot->pending.size() + 1);
-            unitWait = creditWait > 0 ? creditWait : (blocked ? kLongestWaitMs : 1);
+            unitWait = creditWait > 0 ? creditWait : blocked ? kLongestWaitMs : slot->backlogged ? kBacklogWaitMs : 1;
         }
         if (unitWait >= 0)
             waitMs = std::min(waitMs, std::max<int64_t>(unitWait, 1));
@@ -323,11 +354,34 @@ void Simulator::Vanish(size_t unit)
 {
     Update(unit, [](Slot& slot) {
         if (slot.pty) {
+            slot.counter.Unplugged(slot.pty->UnreadBytes());
             slot.pty->Close();
             RemoveLink(slot.linkPath);
             slot.pending.clear();
         }
+        slot.holding = false;
     });
+}
+
+void Simulator::Unplug(size_t unit, uint32_t drainMs)
+{
+    Update(unit, [](Slot& slot) { slot.holding = true; });
+    // The pty counts bytes as unread only once it has passed them on, a
+    // moment after the write: the reader has caught up when nothing has been
+    // unread for a while.
+    uint32_t caughtUpSince = 0;
+    bool caughtUp = false;
+    WaitFor(drainMs, [&] {
+        const bool nothingUnread = WithUnit(unit, [](Slot* slot) {
+            return slot == nullptr || !slot->pty || (slot->pending.empty() && slot->pty->UnreadBytes() == 0);
+        });
+        const uint32_t now = platform::TickCount();
+        if (!nothingUnread || !caughtUp)
+            caughtUpSince = now;
+        caughtUp = nothingUnread;
+        return caughtUp && now - caughtUpSince >= kCaughtUpMs;
+    });
+    Vanish(unit);
 }
 
 bool Simulator::PlugIn(size_t unit, std::string& error)
@@ -340,7 +394,12 @@ bool Simulator::PlugIn(size_t unit, std::string& error)
         } else if (slots_[unit]->pty && slots_[unit]->pty->IsOpen()) {
             error = slots_[unit]->linkName + " is plugged in";
         } else {
-            plugged = OpenLink(*slots_[unit], error);
+            Slot& slot = *slots_[unit];
+            plugged = OpenLink(slot, error);
+            // The unit goes on as it was (raw output may be on) until the library takes it over.
+            slot.settling = plugged;
+            slot.counter.SetSettling(plugged);
+            slot.commandsAtPlugIn = slot.unit.CommandLog().size();
         }
     }
     poller_.Wake();
@@ -380,6 +439,11 @@ uint8_t Simulator::PbxLevel(size_t unit) const
 size_t Simulator::HeldItems(size_t unit) const
 {
     return WithUnit(unit, [](Slot* slot) { return slot ? slot->unit.HeldItems() : size_t{0}; });
+}
+
+SentCounter::Counts Simulator::SentCounts(size_t unit) const
+{
+    return WithUnit(unit, [](Slot* slot) { return slot ? slot->counter.counts() : SentCounter::Counts{}; });
 }
 
 bool Simulator::WaitFor(uint32_t timeoutMs, const std::function<bool()>& done) const

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "PlayItem.h"
+#include "SentCounter.h"
 #include "UnitConfig.h"
 #include "platform/Pty.h"
 
@@ -25,6 +26,11 @@ struct SimulatorSettings {
     std::string comDirectory;       // created when missing
     double speed = 1.0;             // line-rate factor; 0: unpaced
     std::string firmwareDirectory;  // received images go to <dir>/COMn.zaq; empty: memory only
+    // A unit writes only while fewer bytes than this wait unread in its pty,
+    // and then no more than fit below it (one whole item at least); 0: no
+    // limit. A reader that falls behind then slows the unit down, instead of
+    // a full pty cutting a packet in two with a pause inside.
+    size_t maxUnreadBytes = 0;
 };
 
 class Simulator {
@@ -69,6 +75,9 @@ public:
     void SetFirmwareFile(size_t unit, std::string path);
     // Closes the unit's pty and removes its link: the library's reads fail.
     void Vanish(size_t unit);
+    // Vanish between two items: the unit finishes the item it is sending and
+    // waits up to `drainMs` for the library to read what was written first.
+    void Unplug(size_t unit, uint32_t drainMs);
     // Plugs a vanished unit back in: a new pty linked under the same name. The
     // unit keeps its state. False (with `error` set) when the simulator is not
     // running, the unit is still plugged in, or no pty or link could be made.
@@ -81,6 +90,9 @@ public:
     std::string OptionValue(size_t unit, std::string_view word) const;
     uint8_t PbxLevel(size_t unit) const;
     size_t HeldItems(size_t unit) const;
+    // The packets the unit has written, per channel, and those the library may
+    // have missed around an unplug (see SentCounter).
+    SentCounter::Counts SentCounts(size_t unit) const;
 
     // Polls every few milliseconds, at most `timeoutMs`.
     bool WaitUntilSent(size_t unit, uint32_t timeoutMs) const;

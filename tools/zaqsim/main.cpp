@@ -7,7 +7,9 @@
 #include "PlaySource.h"
 #include "ProgramOptions.h"
 #include "RegistryWriter.h"
+#include "SentCountsFile.h"
 #include "Simulator.h"
+#include "UnplugSchedule.h"
 #include "platform/Clock.h"
 #include "platform/ProcessEnvironment.h"
 
@@ -82,8 +84,18 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    while (!stopRequested)
+    UnplugSchedule unplugs(options.unplug, unitCount, platform::TickCount());
+    std::vector<std::string> told;
+    while (!stopRequested) {
         platform::SleepMs(100);
+        told.clear();
+        unplugs.Step(simulator, platform::TickCount(), told);
+        for (const std::string& line : told)
+            std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
     simulator.Stop();
+    if (!options.sentCountsFile.empty() && !WriteSentCounts(options.sentCountsFile, simulator))
+        return Fail(options.sentCountsFile + ": sent counts not written", 1);
     return 0;
 }

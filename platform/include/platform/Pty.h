@@ -36,6 +36,9 @@ public:
     // Never block.
     PtyIo Read(void* buffer, size_t size);
     PtyIo Write(const void* buffer, size_t size);
+    // Bytes written to the master that no one has read from the slave yet
+    // (what a reader would lose if the pair closed now); 0 when closed.
+    size_t UnreadBytes() const;
 
     // Closes both of the simulator's descriptors: the library's reads on the
     // slave then fail, as when a unit is unplugged.
