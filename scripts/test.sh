@@ -30,7 +30,7 @@ if [ "${1:-}" != "--quick" ]; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_tests build-asan
-  scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-8}"
+  scripts/fuzz.sh "${ZAQ_FUZZ_SECONDS:-5}"
 
   # ThreadSanitizer on the tests whose threads meet: end to end, the fault
   # drills (but the dump-damage loops, a parser matter the passes above
