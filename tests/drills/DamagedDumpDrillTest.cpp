@@ -4,19 +4,11 @@
 #include <thread>
 
 #include "DrillBench.h"
-#include "common/HdlcFcs.h"
+#include "decoders/DefinityFrames.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::vector<uint8_t> DefinityFrame(std::vector<uint8_t> messages)
-{
-    std::vector<uint8_t> frame = std::move(messages);
-    frame.insert(frame.begin(), {0xE3, 0x03});
-    AppendHdlcFcs(frame);
-    return frame;
-}
 
 class DamagedDumpDrill : public DrillBench {
 protected:
@@ -39,10 +31,10 @@ protected:
             display.push_back(static_cast<uint8_t>(c));
         }
         for (size_t unit : {0, 1}) {
-            sim->QueuePacket(unit, 2, 0x48, DefinityFrame({0x80, 0x02, 0x00}));
-            sim->QueuePacket(unit, 2, 0x58, DefinityFrame({0x80, 0x2F, 15, 0x80, 0x28, 18}));
-            sim->QueuePacket(unit, 2, 0x58, DefinityFrame(display));
-            sim->QueuePacket(unit, 2, 0x48, DefinityFrame({0x80, 0x01, 0x00}));
+            sim->QueuePacket(unit, 2, 0x48, definity_test::Frame({0x80, 0x02, 0x00}));
+            sim->QueuePacket(unit, 2, 0x58, definity_test::Frame({0x80, 0x2F, 15, 0x80, 0x28, 18}));
+            sim->QueuePacket(unit, 2, 0x58, definity_test::Frame(display));
+            sim->QueuePacket(unit, 2, 0x48, definity_test::Frame({0x80, 0x01, 0x00}));
         }
         EXPECT_TRUE(sim->WaitUntilSent(0, 3000));
         EXPECT_TRUE(sim->WaitUntilSent(1, 3000));

@@ -4,20 +4,12 @@
 #include <thread>
 
 #include "DrillBench.h"
-#include "common/HdlcFcs.h"
+#include "decoders/DefinityFrames.h"
 #include "platform/FileSizeLimit.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::vector<uint8_t> DefinityFrame(std::vector<uint8_t> messages)
-{
-    std::vector<uint8_t> frame = std::move(messages);
-    frame.insert(frame.begin(), {0xE3, 0x03});
-    AppendHdlcFcs(frame);
-    return frame;
-}
 
 // The number of whole records after the header; -1 when the file does not
 // end on a record boundary or a record is malformed.
@@ -49,7 +41,7 @@ protected:
     {
         for (int round = 0; round < rounds; ++round) {
             for (size_t unit : {0, 1}) {
-                sim->QueuePacket(unit, 2, 0x48, DefinityFrame({0x80, static_cast<uint8_t>(1 + round % 2), 0x00}));
+                sim->QueuePacket(unit, 2, 0x48, definity_test::Frame({0x80, static_cast<uint8_t>(1 + round % 2), 0x00}));
             }
         }
         ASSERT_TRUE(sim->WaitUntilSent(0, 10000));

@@ -6,20 +6,11 @@
 #include <thread>
 
 #include "DrillBench.h"
-#include "common/HdlcFcs.h"
+#include "decoders/DefinityFrames.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// A Definity frame (address 0xE3, control 0x03, messages) with its check sequence.
-std::vector<uint8_t> DefinityFrame(std::vector<uint8_t> messages)
-{
-    std::vector<uint8_t> frame = std::move(messages);
-    frame.insert(frame.begin(), {0xE3, 0x03});
-    AppendHdlcFcs(frame);
-    return frame;
-}
 
 struct RealPacket {
     uint8_t type;
@@ -33,12 +24,12 @@ std::vector<RealPacket> CallTraffic()
     for (char c : std::string("Calling 4711")) {
         display.push_back(static_cast<uint8_t>(c));
     }
-    return {{0x48, DefinityFrame({0x80, 0x02, 0x00})},
-            {0x58, DefinityFrame({0x80, 0x2F, 15, 0x80, 0x28, 18})},
-            {0x58, DefinityFrame(display)},
-            {0x58, DefinityFrame({0xE3, 0x1B, 0x5B, 0x30, 0x4B})},
-            {0x58, DefinityFrame({0x80, 0x20, 15})},
-            {0x48, DefinityFrame({0x80, 0x01, 0x00})}};
+    return {{0x48, definity_test::Frame({0x80, 0x02, 0x00})},
+            {0x58, definity_test::Frame({0x80, 0x2F, 15, 0x80, 0x28, 18})},
+            {0x58, definity_test::Frame(display)},
+            {0x58, definity_test::Frame({0xE3, 0x1B, 0x5B, 0x30, 0x4B})},
+            {0x58, definity_test::Frame({0x80, 0x20, 15})},
+            {0x48, definity_test::Frame({0x80, 0x01, 0x00})}};
 }
 
 std::string RandomBytesWithoutStart(std::mt19937& random, size_t count)
