@@ -1,26 +1,12 @@
 #include "ResidentMemory.h"
 
 #include <algorithm>
-#include <fstream>
-#include <string>
 
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-    }
-    return 0;
-}
+#include "platform/ProcessUsage.h"
 
 void ResidentMemoryLog::Sample(uint32_t secondsSinceStart)
 {
-    samples_.push_back(Point{secondsSinceStart, ResidentKiB()});
+    samples_.push_back(Point{secondsSinceStart, platform::ResidentKiB()});
 }
 
 long ResidentMemoryLog::Highest() const

@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-// VmRSS of /proc/self/status in KiB; 0 when it cannot be read.
-long ResidentKiB();
-
 class ResidentMemoryLog {
 public:
     void Sample(uint32_t secondsSinceStart);

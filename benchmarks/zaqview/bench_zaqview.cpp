@@ -11,30 +11,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <thread>
 
 #include "EventListModel.h"
 #include "MainDialog.h"
+#include "platform/ProcessUsage.h"
 
 namespace {
-
-// Resident memory in KiB (Linux /proc), 0 when unknown.
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(4096, '\n');
-    }
-    return 0;
-}
 
 ZAQ16_EVENT SampleEvent(int i)
 {
@@ -114,7 +98,7 @@ int main(int argc, char** argv)
         }
     }
     QApplication app(argc, argv);
-    const long baseKiB = ResidentKiB();
+    const long baseKiB = platform::ResidentKiB();
     MainDialog window(maxLines);
     window.resize(1100, 800);
     window.show();
@@ -137,7 +121,7 @@ int main(int argc, char** argv)
     std::printf("highest rate listed whole with no stall over 100 ms: %d events/s\n", bestRate);
 
     window.ClearList();
-    const long emptyKiB = ResidentKiB();
+    const long emptyKiB = platform::ResidentKiB();
     int i = 0;
     while (window.Model().rowCount() < window.Model().MaxLines() - window.Model().MaxLines() / 100 ||
            window.Model().DroppedLines() == 0) {
@@ -146,7 +130,7 @@ int main(int argc, char** argv)
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
-    const long fullKiB = ResidentKiB();
+    const long fullKiB = platform::ResidentKiB();
     std::printf("memory: %ld KiB before the window, %ld KiB with an empty list, %ld KiB with %d lines at the cap "
                 "(%.1f MiB for the list)\n",
                 baseKiB, emptyKiB, fullKiB, window.Model().rowCount(), (fullKiB - emptyKiB) / 1024.0);

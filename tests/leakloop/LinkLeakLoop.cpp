@@ -28,6 +28,7 @@
 #include "common/Registry.h"
 #include "core/LibraryLifetime.h"
 #include "platform/ProcessEnvironment.h"
+#include "platform/ProcessUsage.h"
 #include "qxzaqlnk.h"
 #include "support/TempDir.h"
 
@@ -68,23 +69,9 @@ size_t CountEntries(const char* directory)
     return count;
 }
 
-long ResidentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-    }
-    return 0;
-}
-
 Usage Measure()
 {
-    return Usage{CountEntries("/proc/self/fd"), CountEntries("/proc/self/task"), ResidentKiB()};
+    return Usage{CountEntries("/proc/self/fd"), CountEntries("/proc/self/task"), platform::ResidentKiB()};
 }
 
 // Takes each event and lets it go, as a busy application would.
