@@ -19,6 +19,7 @@
 #include "isdn/monitor/IsdnMonitor.h"
 #include "isdn/port/BRI.h"
 #include "support/FakeClock.h"
+#include "ReadingSink.h"
 
 namespace {
 
@@ -29,21 +30,6 @@ constexpr uint8_t kSecondBoard = 0x20;
 constexpr uint8_t kCoType = 0x58;
 constexpr uint8_t kCpeType = 0x48;
 constexpr uint32_t kClockStart = 1000;
-
-// Reads every byte of each call record it is handed, so a bad record
-// pointer or size shows up under the address sanitizer.
-class ReadingSink : public EventSink {
-public:
-    uint32_t Post(const ZAQ16_EVENT& event) override
-    {
-        const auto* bytes = static_cast<const uint8_t*>(event.callRecord);
-        for (uint32_t i = 0; bytes != nullptr && i < event.param; ++i) {
-            checksum += bytes[i];
-        }
-        return 0;
-    }
-    uint32_t checksum = 0;
-};
 
 // One BRI port's decoder side: its context, timer queue and the BRI itself.
 struct Board {

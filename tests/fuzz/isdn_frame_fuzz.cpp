@@ -10,28 +10,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/EventSink.h"
 #include "isdn/frontend/ISDNPT.h"
+#include "ReadingSink.h"
 
 namespace {
 
 constexpr uint8_t kStatusRecord = 0xFD;
 constexpr uint8_t kTickRecord = 0xFE;
-
-// Reads every byte of each record it is handed, so a bad record pointer or
-// size shows up under the address sanitizer.
-class ReadingSink : public EventSink {
-public:
-    uint32_t Post(const ZAQ16_EVENT& event) override
-    {
-        const auto* bytes = static_cast<const uint8_t*>(event.callRecord);
-        for (uint32_t i = 0; bytes != nullptr && i < event.param; ++i) {
-            checksum += bytes[i];
-        }
-        return 0;
-    }
-    uint32_t checksum = 0;
-};
 
 void CopyStatus(ISDNPT& frontEnd, uint32_t channel)
 {
