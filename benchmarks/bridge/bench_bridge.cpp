@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "RegistryWriter.h"
+#include "support/RepeatedDump.h"
 #include "Simulator.h"
 #include "platform/ProcessEnvironment.h"
 #include "platform/Program.h"
@@ -189,31 +190,6 @@ std::unique_ptr<platform::Program> StartBroker(const std::filesystem::path& dire
     return nullptr;
 }
 
-// The demo recording with its records repeated `repetitions` times, without gaps.
-bool WriteRepeatedDemo(const std::string& path, int repetitions)
-{
-    std::ifstream in(ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.dmp", std::ios::binary);
-    std::string demo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (demo.size() < 2 || demo[0] != 2) {
-        return false;
-    }
-    const size_t header = 2 + static_cast<uint8_t>(demo[1]);
-    std::string records;
-    for (size_t at = header; at + 9 <= demo.size();) {
-        const size_t length = static_cast<uint8_t>(demo[at + 8]);
-        std::string record = demo.substr(at, 9 + length + 1);
-        record.replace(2, 4, std::string(4, '\0'));
-        records += record;
-        at += 9 + length + 1;
-    }
-    std::ofstream out(path, std::ios::binary);
-    out << demo.substr(0, header);
-    for (int i = 0; i < repetitions; ++i) {
-        out << records;
-    }
-    return static_cast<bool>(out);
-}
-
 std::string bridgePath = ZAQ_BINARY_DIR "/tools/zaqbridge/zaqbridge";
 
 const std::string& BridgePath()
@@ -250,7 +226,7 @@ double Ceiling(int port, uint64_t messages)
 void Throughput(const std::filesystem::path& directory, int port, int repetitions, double ceiling)
 {
     const std::string dump = (directory / "repeated.dmp").string();
-    if (!WriteRepeatedDemo(dump, repetitions)) {
+    if (!WriteRepeatedDump(ZAQ_SOURCE_DIR "/tools/zaqsim/scenarios/demo.dmp", dump, repetitions)) {
         std::printf("throughput: the demo recording cannot be read\n");
         return;
     }

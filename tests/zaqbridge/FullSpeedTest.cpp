@@ -2,10 +2,8 @@
 // pauses, the broker acknowledging as fast as it can): SIGTERM, a broker that
 // goes away and one that comes back end or recover in a bounded time, in the
 // link's order, with every event published or counted.
-#include <fstream>
-#include <iterator>
-
 #include "BridgeFixture.h"
+#include "support/RepeatedDump.h"
 
 namespace {
 
@@ -18,24 +16,8 @@ constexpr size_t kUnderWay = 2000;
 // The demo recording with its records repeated, their time stamps zeroed so that they follow without gaps.
 std::string WriteRepeatedDemo(const TempDir& dir)
 {
-    std::ifstream in(kDemoDump, std::ios::binary);
-    const std::string demo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_GT(demo.size(), 2u);
-    const size_t header = 2 + static_cast<uint8_t>(demo[1]);
-    std::string records;
-    for (size_t at = header; at + 9 <= demo.size();) {
-        const size_t length = static_cast<uint8_t>(demo[at + 8]);
-        std::string record = demo.substr(at, 9 + length + 1);
-        record.replace(2, 4, std::string(4, '\0'));
-        records += record;
-        at += 9 + length + 1;
-    }
     const std::string path = dir.File("repeated.dmp");
-    std::ofstream out(path, std::ios::binary);
-    out << demo.substr(0, header);
-    for (int i = 0; i < kRepetitions; ++i) {
-        out << records;
-    }
+    EXPECT_TRUE(WriteRepeatedDump(kDemoDump, path, kRepetitions));
     return path;
 }
 
