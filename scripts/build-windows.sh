@@ -13,5 +13,5 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 # ZAQ_WERROR=ON in the environment (the test script sets it) makes warnings errors.
 flags+=(-DZAQ_WERROR="${ZAQ_WERROR:-OFF}")
-cmake -S . -B build-win "${flags[@]}" >/dev/null
+cmake -G "$(scripts/cmake-generator.sh build-win)" -S . -B build-win "${flags[@]}" >/dev/null
 cmake --build build-win -j "$(nproc)" "$@"

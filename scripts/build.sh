@@ -29,5 +29,5 @@ fi
 if [ -n "${ZAQ_WERROR:-}" ]; then
   flags+=(-DZAQ_WERROR="$ZAQ_WERROR")
 fi
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+cmake -G "$(scripts/cmake-generator.sh "$dir")" -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" "$@"

@@ -3,11 +3,12 @@
 # compiler scripts/setup.sh installs) and libFuzzer (AddressSanitizer,
 # UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for SECONDS
 # (default 20) on a copy of its seed corpus (tests/fuzz/corpus/<first word of
-# the target's name>/). A crash, a leak or a sanitizer report fails the run;
-# the input that caused it is kept in build-fuzz/fuzz-findings/. A missing
-# clang or libFuzzer runtime (libclang-rt-dev) fails it too: a test run never
-# skips its fuzzing silently. Targets may be named (by program, as
-# "framer_stream_fuzz", or by corpus, as "framer"); by default all run.
+# the target's name>/), as many at a time as there are cores. A crash, a leak
+# or a sanitizer report fails the run; the input that caused it is kept in
+# build-fuzz/fuzz-findings/. A missing clang or libFuzzer runtime
+# (libclang-rt-dev) fails it too: a test run never skips its fuzzing
+# silently. Targets may be named (by program, as "framer_stream_fuzz", or by
+# corpus, as "framer"); by default all run.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -56,29 +57,41 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
 fi
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DZAQ_FUZZ=ON -DZAQ_BUILD_BENCHMARKS=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+CC=clang CXX=clang++ cmake -G "$(scripts/cmake-generator.sh build-fuzz)" -S . -B build-fuzz -DZAQ_FUZZ=ON -DZAQ_BUILD_BENCHMARKS=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" "${launcher[@]}" >/dev/null
 cmake --build build-fuzz --target "${targets[@]}" -j "$(nproc)"
 
 findings=build-fuzz/fuzz-findings
 mkdir -p "$findings"
 failed=()
-for target in "${targets[@]}"; do
-  seeds=tests/fuzz/corpus/${target%%_*}
-  corpus="$probe/$target"
-  mkdir -p "$corpus"
-  if [ -d "$seeds" ]; then
-    cp "$seeds"/* "$corpus"/
-  fi
-  echo "fuzz: $target for ${seconds}s on $(ls "$corpus" | wc -l) seeds from $seeds"
-  if ! "build-fuzz/tests/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$findings/$target-" >"$findings/$target.log" 2>&1; then
-    tail -n 40 "$findings/$target.log"
-    failed+=("$target")
-  else
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$findings/$target.log")
-    echo "fuzz: $target: ${runs:-0} runs, $(( ${runs:-0} / seconds )) per second"
-  fi
+# A fuzz run keeps one core busy: as many run at a time as there are cores.
+at_once=$(nproc)
+for ((first = 0; first < ${#targets[@]}; first += at_once)); do
+  batch=("${targets[@]:first:at_once}")
+  pids=()
+  for target in "${batch[@]}"; do
+    seeds=tests/fuzz/corpus/${target%%_*}
+    corpus="$probe/$target"
+    mkdir -p "$corpus"
+    if [ -d "$seeds" ]; then
+      cp "$seeds"/* "$corpus"/
+    fi
+    echo "fuzz: $target for ${seconds}s on $(ls "$corpus" | wc -l) seeds from $seeds"
+    "build-fuzz/tests/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$findings/$target-" >"$findings/$target.log" 2>&1 &
+    pids+=("$!")
+  done
+  for index in "${!batch[@]}"; do
+    target=${batch[index]}
+    if ! wait "${pids[index]}"; then
+      tail -n 40 "$findings/$target.log"
+      failed+=("$target")
+    else
+      runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$findings/$target.log")
+      echo "fuzz: $target: ${runs:-0} runs, $(( ${runs:-0} / seconds )) per second"
+    fi
+  done
 done
 
 if [ "${#failed[@]}" -ne 0 ]; then

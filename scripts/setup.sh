@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   clang libclang-rt-dev        # the fuzz targets (libFuzzer)
   lrzsz socat                  # an independent XMODEM receiver for the firmware tests
