@@ -123,6 +123,16 @@ protected:
         }
         return false;
     }
+    static bool WaitForFileSize(const std::string& path, size_t size, int ms)
+    {
+        for (int waited = 0; waited < ms; waited += 10) {
+            if (ReadWholeFile(path).size() >= size) {
+                return true;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
     std::string Dump(const std::string& name, const std::string& bytes)
     {
         const std::string path = dir.File(name);
@@ -144,9 +154,12 @@ TEST_F(RecordPlayback, RecordingWritesTheHeaderFirstThenEachUnitsRecords)
     sim->QueuePacket(1, 2, 0x48, {0x33});
     ASSERT_EQ(QXZAQEnableDChEvents(0), ZAQ16_RET_SUCCESS);
     ASSERT_TRUE(sim->WaitUntilSent(0, 2000));
+    // Each unit has its own reader: the second unit starts once the first one's
+    // record is in the file, or a loaded machine may record them the other way round.
+    ASSERT_TRUE(WaitForFileSize(path, 4u + 12u, 2000));
     ASSERT_EQ(QXZAQEnableDChEvents(1), ZAQ16_RET_SUCCESS);
     ASSERT_TRUE(sim->WaitUntilSent(1, 2000));
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(WaitForFileSize(path, 4u + 12u + 11u, 2000));
     ASSERT_EQ(QXZAQRecordDChannelEvents(nullptr), ZAQ16_RET_SUCCESS);
 
     const std::string file = ReadWholeFile(path);
