@@ -48,9 +48,16 @@ protected:
         ASSERT_EQ(QXZAQStartLink(nullptr), 2u);
     }
 
-    // Polls until an event with `code` arrives on `channel` (at most 5 s); the events before it are kept.
+    // Polls until an event with `code` has arrived on `channel` (at most 5 s); every event
+    // polled is kept. Units' events interleave in any order, so an earlier wait may
+    // already have polled the one asked for.
     bool WaitFor(uint32_t code, uint32_t channel)
     {
+        for (const Polled& event : polled) {
+            if (event.code == code && event.channel == channel) {
+                return true;
+            }
+        }
         const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
         while (Clock::now() < end) {
             uint32_t reserved = 0, time = 0, event = 0, param = 0, board = 0, at = 0;
