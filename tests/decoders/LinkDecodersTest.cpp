@@ -53,10 +53,8 @@ protected:
     // already have polled the one asked for.
     bool WaitFor(uint32_t code, uint32_t channel)
     {
-        for (const Polled& event : polled) {
-            if (event.code == code && event.channel == channel) {
-                return true;
-            }
+        if (Find(code, channel) != nullptr) {
+            return true;
         }
         const Clock::time_point end = Clock::now() + std::chrono::seconds(5);
         while (Clock::now() < end) {
@@ -71,6 +69,17 @@ protected:
             }
         }
         return false;
+    }
+
+    // The first polled event with `code` on `channel`, or null.
+    const Polled* Find(uint32_t code, uint32_t channel) const
+    {
+        for (const Polled& event : polled) {
+            if (event.code == code && event.channel == channel) {
+                return &event;
+            }
+        }
+        return nullptr;
     }
 
     std::vector<Polled> polled;
@@ -92,12 +101,8 @@ TEST_F(LinkDecoders, UnitsGetTheirDecoders)
     ASSERT_TRUE(WaitFor(QXEVT_LIGHT_ON, 4));
     ASSERT_TRUE(WaitFor(QXEVT_RING_ON, 22));
     const auto find = [this](uint32_t code, uint32_t channel) {
-        for (const Polled& event : polled) {
-            if (event.code == code && event.channel == channel) {
-                return event.param;
-            }
-        }
-        return 0u;
+        const Polled* event = Find(code, channel);
+        return event != nullptr ? event->param : 0u;
     };
     EXPECT_EQ(find(QXEVT_MESSAGE_CHANGE, 4), 51u);
     EXPECT_EQ(find(QXEVT_LIGHT_ON, 4), 0x100u);

@@ -3,6 +3,7 @@
 // a time, damaged and odd files, and stopping.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -113,25 +114,24 @@ protected:
         events.swap(sink.events);
         return events;
     }
-    bool WaitForFinished(uint32_t count, int ms = 10000)
+    // Looks every 10 ms, at most `ms`, whether `done` holds.
+    static bool PollUntil(const std::function<bool()>& done, int ms)
     {
         for (int waited = 0; waited < ms; waited += 10) {
-            if (sink.finished >= count) {
+            if (done()) {
                 return true;
             }
             std::this_thread::sleep_for(10ms);
         }
         return false;
     }
+    bool WaitForFinished(uint32_t count, int ms = 10000)
+    {
+        return PollUntil([&] { return sink.finished >= count; }, ms);
+    }
     static bool WaitForFileSize(const std::string& path, size_t size, int ms)
     {
-        for (int waited = 0; waited < ms; waited += 10) {
-            if (ReadWholeFile(path).size() >= size) {
-                return true;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return false;
+        return PollUntil([&] { return ReadWholeFile(path).size() >= size; }, ms);
     }
     std::string Dump(const std::string& name, const std::string& bytes)
     {
